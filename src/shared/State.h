@@ -1,0 +1,83 @@
+#pragma once
+// The program's shared state, owned by one application object and handed by reference to the code
+// that needs it. Each test builds its own.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "shared/Records.h"
+
+namespace corvane {
+
+// From corvane.cfg.
+struct Config {
+    std::string FsMainFolder;  // exactly as stored after the key
+    int32_t AirportCount = 0;
+};
+
+// The airport the user picked, as "Next" leaves it for the station.
+struct ChosenAirport {
+    std::string AirportIdent;
+    std::string AirportName;
+    double AirportLat = 0.0;
+    double AirportLon = 0.0;
+    std::string GroundFreq;
+    std::string TowerFreq;
+    std::string ApproachFreq;
+    std::string CenterFreq;
+    std::string CtafFreq;
+    std::string RunwayName;
+    double RunwayLat = 0.0;
+    double RunwayLon = 0.0;
+    int32_t FieldElevation = 0;
+    int32_t RunwayLength = 0;
+    int32_t RunwayWidth = 0;
+    int16_t RunwayHeading = 0;  // magnetic
+    int16_t RunwayHasIls = kFalse;
+    std::vector<TaxiNode> TaxiNodes;
+    std::vector<ParkingSpot> ParkingSpots;
+    std::vector<TaxiPath> TaxiPaths;
+
+    bool operator==(const ChosenAirport&) const = default;
+};
+
+// Magnetic variation by whole degree: index (lat + 90) + 181 * lon, lat -90..90, lon 0..359 east.
+// A value v is v * 360 / 65536 degrees, east positive.
+inline constexpr int kMagVarCells = 65161;
+using MagneticVariationGrid = std::array<int16_t, kMagVarCells>;
+
+struct Terrain {
+    std::vector<GeoPoint> Mountains;  // the mountains within 100 NM of the chosen airport
+    int32_t MinSafeAltitude = 0;      // feet
+    MagneticVariationGrid MagVarGrid{};
+
+    int16_t MountainCount() const { return static_cast<int16_t>(Mountains.size()); }
+};
+
+// The station's tables. The queues hold callsigns, head first.
+struct StationTables {
+    std::vector<TrafficRecord> Traffic;
+    std::vector<std::string> TakeoffQueue;
+    std::vector<std::string> LandingQueue;
+    std::vector<TaxiReservation> TaxiReservations;
+
+    // Centres of the eight compass sectors around the runway heading, set when the station loads.
+    std::array<int16_t, 8> CompassCentre{};
+    // Where the aircraft last passed to UpdateCompassPosition stands.
+    int16_t AirportDistanceNm = 0;
+    int16_t RefDistanceNm = 0;
+    int16_t RefBearing = 0;
+
+    // The vectoring leg points, shared by every pilot under vectors.
+    GeoPoint LeftDownwindPoint;
+    GeoPoint RightDownwindPoint;
+    GeoPoint LeftBasePoint;
+    GeoPoint RightBasePoint;
+    GeoPoint FinalPoint;
+
+    int16_t TrafficCount() const { return static_cast<int16_t>(Traffic.size()); }
+};
+
+}  // namespace corvane

@@ -1,0 +1,63 @@
+#include "ui/Application.h"
+
+#include <QCoreApplication>
+
+#include "shell/Form1.h"
+#include "shell/Form5.h"
+#include "shell/Form7.h"
+#include "ui/PlaceholderWindow.h"
+
+namespace corvane::ui {
+
+Application::Application(std::filesystem::path workDir, MessageBoxes& boxes)
+    : context_{std::move(workDir), config_, airport_, terrain_, station_, boxes, clock_, *this} {}
+
+Application::~Application() {
+    delete current_.data();
+    delete about_.data();
+}
+
+void Application::Start() {
+    Replace(new shell::Form1(context_));
+}
+
+void Application::ShowConfigurationWindow() {
+    Replace(new shell::Form7(context_));
+}
+
+void Application::ShowSettingsWindow() {
+    Replace(new PlaceholderWindow("Form2", "Settings",
+                                  "The settings window (airport database and airport choice) is "
+                                  "not part of this build yet."));
+}
+
+void Application::ShowAboutWindow() {
+    if (!about_) {
+        about_ = new shell::Form5();
+    }
+    about_->show();
+    about_->raise();
+}
+
+void Application::EndProgram() {
+    ended_ = true;
+    Replace(nullptr);
+    if (about_) {
+        about_->close();
+    }
+    QCoreApplication::exit(0);
+}
+
+void Application::Replace(QWidget* next) {
+    // The window asking for the next one is still on the call stack: let it go later.
+    if (current_) {
+        current_->hide();
+        current_->deleteLater();
+    }
+    current_ = next;
+    if (next) {
+        next->show();
+    }
+}
+
+}  // namespace corvane::ui

@@ -1,0 +1,52 @@
+#pragma once
+// Runs the application's window chain in a temporary working folder with recorded message boxes.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "support/TempDir.h"
+#include "ui/Application.h"
+
+namespace corvane::testing {
+
+class WindowTest : public ::testing::Test {
+  protected:
+    ui::Application& App() {
+        if (!app_) {
+            app_ = std::make_unique<ui::Application>(dir.Path(), boxes);
+        }
+        return *app_;
+    }
+    // Lets windows that unloaded themselves go.
+    static void Settle() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    }
+    QWidget* Current() { return App().CurrentWindow(); }
+    QString CurrentName() { return Current() ? Current()->objectName() : QString(); }
+    template <typename T>
+    T* Control(QWidget* window, const char* name) {
+        T* control = window ? window->findChild<T*>(name) : nullptr;
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+    void Click(QWidget* window, const char* name) {
+        if (auto* b = Control<QAbstractButton>(window, name)) {
+            b->click();
+        }
+        Settle();
+    }
+
+    TempDir dir;
+    RecordedMessageBoxes boxes;
+
+  private:
+    std::unique_ptr<ui::Application> app_;
+};
+
+}  // namespace corvane::testing
