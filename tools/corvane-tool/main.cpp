@@ -1,0 +1,49 @@
+// corvane-tool: database building and inspection, the scenery writer, replay and the headless
+// station, all working in the current folder like the program.
+#include <iostream>
+
+#include "Commands.h"
+
+namespace corvane::tool {
+
+int Fail(const std::string& message) {
+    std::cerr << "corvane-tool: " << message << "\n";
+    return 2;
+}
+
+namespace {
+
+int Help(const Args&) {
+    std::cout << "usage: corvane-tool COMMAND [ARGS]\n";
+    for (const Command& c : AllCommands()) {
+        std::cout << "  " << c.usage << "\n";
+    }
+    return 0;
+}
+
+}  // namespace
+
+// Each subcommand lives in its own file; add it here.
+const std::vector<Command>& AllCommands() {
+    static const std::vector<Command> commands = {
+        {"help", "help                      this list", Help},
+    };
+    return commands;
+}
+
+}  // namespace corvane::tool
+
+int main(int argc, char* argv[]) {
+    using namespace corvane::tool;
+    if (argc < 2) {
+        Help({});
+        return 2;
+    }
+    const std::string name = argv[1];
+    for (const Command& c : AllCommands()) {
+        if (name == c.name) {
+            return c.run(Args(argv + 2, argv + argc));
+        }
+    }
+    return Fail("unknown command '" + name + "' (see corvane-tool help)");
+}
