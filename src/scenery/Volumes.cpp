@@ -108,6 +108,22 @@ std::vector<Volume> ListVolumes() {
     return volumes;
 }
 
+int VolumeIndexOf(const std::vector<Volume>& volumes, const std::string& path) {
+    int best = 0;
+    size_t bestLength = 0;
+    for (size_t i = 0; i < volumes.size(); ++i) {
+        const std::string& mount = volumes[i].mountPoint;
+        const bool holds =
+            path.rfind(mount, 0) == 0 &&
+            (mount == "/" || path.size() == mount.size() || path[mount.size()] == '/');
+        if (holds && mount.size() > bestLength) {
+            best = static_cast<int>(i);
+            bestLength = mount.size();
+        }
+    }
+    return best;
+}
+
 std::string VolumeDisplayName(const Volume& volume) {
     return volume.label.empty() ? volume.mountPoint : volume.mountPoint + " [" + volume.label + "]";
 }

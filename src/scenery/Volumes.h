@@ -26,6 +26,9 @@ std::vector<Volume> ParseMounts(std::string_view mountsText);
 // The volumes of this machine, with their labels.
 std::vector<Volume> ListVolumes();
 
+// The index of the volume whose mount point holds `path` (the longest such mount point), or 0.
+int VolumeIndexOf(const std::vector<Volume>& volumes, const std::string& path);
+
 // How a volume is shown in a drive list: the mount point, and the label in brackets if it has one.
 std::string VolumeDisplayName(const Volume& volume);
 

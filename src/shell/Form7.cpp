@@ -8,8 +8,8 @@
 
 namespace corvane::shell {
 
-Form7::Form7(ui::AppContext& context)
-    : context_(context), volumes_(scenery::ListVolumes()), folders_(volumes_.front().mountPoint) {
+Form7::Form7(ui::AppContext& context, std::vector<scenery::Volume> volumes)
+    : context_(context), volumes_(std::move(volumes)), folders_(context.workDir) {
     setObjectName("Form7");
     setWindowTitle("Creating Configuration File");
     // A new configuration always means a new airport database.
@@ -54,6 +54,8 @@ Form7::Form7(ui::AppContext& context)
     setCentralWidget(central);
     resize(520, 460);
 
+    // Start where the program runs, on the volume that holds it.
+    Drive1->setCurrentIndex(scenery::VolumeIndexOf(volumes_, folders_.Path().string()));
     FillDir1();
     connect(Drive1, &QComboBox::currentIndexChanged, this, &Form7::Drive1_Change);
     connect(Dir1, &QListWidget::itemActivated, this, &Form7::Dir1_Activated);

@@ -21,7 +21,9 @@ namespace corvane::shell {
 class Form7 : public QMainWindow {
     Q_OBJECT
   public:
-    explicit Form7(ui::AppContext& context);
+    // `volumes` fills the drive list; by default the mounted volumes of this machine.
+    explicit Form7(ui::AppContext& context,
+                   std::vector<scenery::Volume> volumes = scenery::ListVolumes());
 
     // The volumes offered in Drive1, in its order.
     const std::vector<scenery::Volume>& Volumes() const { return volumes_; }

@@ -29,6 +29,16 @@ TEST(Volumes, DisplayNameCarriesTheLabel) {
     EXPECT_EQ(VolumeDisplayName({"/", "/dev/vda", "ext4", "", false}), "/");
 }
 
+TEST(Volumes, TheLongestMountPointHoldingAPathWins) {
+    const std::vector<Volume> v = {{"/", "", "ext4", "", false},
+                                   {"/media/cd", "", "iso9660", "", true},
+                                   {"/media/cdrom", "", "iso9660", "", true}};
+    EXPECT_EQ(VolumeIndexOf(v, "/media/cdrom/FS2002"), 2);
+    EXPECT_EQ(VolumeIndexOf(v, "/media/cd"), 1);
+    EXPECT_EQ(VolumeIndexOf(v, "/media/cdx/FS2002"), 0);  // a name prefix is not a folder
+    EXPECT_EQ(VolumeIndexOf(v, "/home"), 0);
+}
+
 TEST(Volumes, ThisMachineHasAtLeastOne) {
     EXPECT_FALSE(ListVolumes().empty());
 }

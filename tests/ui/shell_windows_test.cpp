@@ -2,9 +2,12 @@
 #include <QComboBox>
 #include <QListWidget>
 
+#include <algorithm>
+
 #include "WindowTest.h"
 #include "scenery/Volumes.h"
 #include "shell/Form1.h"
+#include "shell/Form7.h"
 #include "shell/Startup.h"
 
 namespace corvane::testing {
@@ -120,24 +123,38 @@ TEST_F(ConfigurationWindow, DriveListShowsTheMountedVolumes) {
     }
 }
 
-TEST_F(ConfigurationWindow, WalkingTheFolderListFillsTheCurrentPath) {
+TEST_F(ConfigurationWindow, StartsInTheWorkingFolderAndWalksIntoTheSimulatorFolder) {
     auto* folders = Control<QListWidget>(form7, "Dir1");
     auto* text = Control<QLineEdit>(form7, "Text1");
-    // Walk down from the root of the first volume to the simulator folder of this test.
+    EXPECT_EQ(text->text(), "-none-");  // starting somewhere is not a choice yet
+    ASSERT_EQ(folders->findItems("FS2002", Qt::MatchExactly).size(), 1);
+    emit folders->itemActivated(folders->findItems("FS2002", Qt::MatchExactly)[0]);
     const auto target = std::filesystem::canonical(dir / "FS2002");
-    std::filesystem::path walked = std::filesystem::path(target).root_path();
-    for (const auto& part : target.relative_path()) {
-        const auto items =
-            folders->findItems(QString::fromStdString(part.string()), Qt::MatchExactly);
-        ASSERT_EQ(items.size(), 1) << part;
-        emit folders->itemActivated(items[0]);
-        walked /= part;
-        EXPECT_EQ(text->text().toStdString(), walked.string());
-    }
+    EXPECT_EQ(text->text().toStdString(), target.string());
     EXPECT_EQ(folders->findItems("Scenery", Qt::MatchExactly).size(), 1);
+    emit folders->itemActivated(folders->findItems("..", Qt::MatchExactly)[0]);
+    EXPECT_EQ(text->text().toStdString(), std::filesystem::canonical(dir.Path()).string());
+    emit folders->itemActivated(folders->findItems("FS2002", Qt::MatchExactly)[0]);
     Click(form7, "Command1");
     EXPECT_EQ(dir.Read("corvane.cfg"), "[FS Main folder]\r\nfs_main_folder=" + target.string());
     EXPECT_EQ(CurrentName(), "Form2");
+}
+
+TEST_F(ConfigurationWindow, ChoosingADrivePointsTheFolderListAtIt) {
+    dir.Write("cdrom/FS2002/scenery.cfg", "");
+    const std::string cd = std::filesystem::canonical(dir / "cdrom").string();
+    shell::Form7 form(App().Context(), {{"/", "/dev/vda", "ext4", "", false},
+                                        {cd, "/dev/sr0", "iso9660", "FS2002_1", true}});
+    auto* drives = Control<QComboBox>(&form, "Drive1");
+    auto* text = Control<QLineEdit>(&form, "Text1");
+    ASSERT_EQ(drives->count(), 2);
+    EXPECT_EQ(drives->itemText(1).toStdString(), cd + " [FS2002_1]");
+    EXPECT_EQ(drives->currentIndex(), 0);  // the working folder is on the root volume
+    drives->setCurrentIndex(1);
+    EXPECT_EQ(text->text().toStdString(), cd);
+    EXPECT_EQ(Control<QListWidget>(&form, "Dir1")->findItems("FS2002", Qt::MatchExactly).size(), 1);
+    drives->setCurrentIndex(0);
+    EXPECT_EQ(text->text(), "/");
 }
 
 TEST_F(ConfigurationWindow, AboutOpensModelessAndItsButtonClosesIt) {
