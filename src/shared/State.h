@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shared/Records.h"
@@ -76,6 +77,10 @@ struct StationTables {
     GeoPoint LeftBasePoint;
     GeoPoint RightBasePoint;
     GeoPoint FinalPoint;
+
+    // Messages written into other pilots' records during one pilot's turn, with the text each had
+    // before, so the dispatcher sends them in the same pass.
+    std::vector<std::pair<size_t, std::string>> OtherPilotMessages;
 
     int16_t TrafficCount() const { return static_cast<int16_t>(Traffic.size()); }
 };
