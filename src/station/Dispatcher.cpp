@@ -5,6 +5,7 @@
 
 #include "nav/Geometry.h"
 #include "station/Ctaf.h"
+#include "station/GroundController.h"
 #include "station/PilotAnswers.h"
 #include "station/StationState.h"
 
@@ -127,6 +128,8 @@ void InService(StationContext& context, TrafficRecord& pilot) {
         // Each service's controller takes the pilot from here on.
         switch (ServiceOfFrequency(a, pilot.frequency)) {
             case Service::Ground:
+                RunGroundController(context, pilot);
+                break;
             case Service::Tower:
             case Service::Approach:
             case Service::Center:

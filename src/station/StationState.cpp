@@ -42,12 +42,8 @@ const std::string& LandingQueueHead(const StationTables& tables) {
 }
 
 void ReleaseTaxiReservations(StationTables& tables, std::string_view callsign) {
-    auto& reservations = tables.TaxiReservations;
-    const auto it = std::find_if(reservations.begin(), reservations.end(),
-                                 [&](const TaxiReservation& r) { return r.callsign == callsign; });
-    if (it != reservations.end()) {
-        reservations.erase(it);
-    }
+    std::erase_if(tables.TaxiReservations,
+                  [&](const TaxiReservation& r) { return r.callsign == callsign; });
 }
 
 TrafficRecord BlankTrafficRecord() {
@@ -66,8 +62,7 @@ void ClosePilotServices(StationTables& tables, TrafficRecord& pilot) {
            tables.LandingQueue.end()) {
         DequeueLanding(tables, callsign);
     }
-    std::erase_if(tables.TaxiReservations,
-                  [&](const TaxiReservation& r) { return r.callsign == callsign; });
+    ReleaseTaxiReservations(tables, callsign);
     pilot.atcActive = 0;
     pilot.frequency.clear();
     pilot.pendingMenu.clear();

@@ -20,7 +20,7 @@ void DequeueLanding(StationTables& tables, std::string_view callsign);
 const std::string& TakeoffQueueHead(const StationTables& tables);
 const std::string& LandingQueueHead(const StationTables& tables);
 
-// Removes the callsign's first taxi reservation, if it has one.
+// Removes every taxi reservation of the callsign; the others keep their order.
 void ReleaseTaxiReservations(StationTables& tables, std::string_view callsign);
 
 // A blank record of the table: no callsign, numbers 0, "Unknown" aircraft, no ATC state.

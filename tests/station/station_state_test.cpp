@@ -96,6 +96,7 @@ TEST_F(StationTest, ReleaseTaxiReservationsKeepsTheOthersInOrder) {
     tables.TaxiReservations.push_back({"A", 0, {}, "13R", "Runway", 0, 0});
     tables.TaxiReservations.push_back({"B", 1, {}, "13R", "Runway", 0, 0});
     tables.TaxiReservations.push_back({"C", 2, {}, "13R", "Runway", 0, 0});
+    tables.TaxiReservations.push_back({"B", 1, {}, "GATE A 1", "Gate or parking", 0, 0});
     ReleaseTaxiReservations(tables, "B");
     ReleaseTaxiReservations(tables, "Z");
     ASSERT_EQ(tables.TaxiReservations.size(), 2u);

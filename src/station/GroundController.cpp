@@ -1,0 +1,449 @@
+#include "station/GroundController.h"
+
+#include "nav/Geometry.h"
+#include "shared/Text.h"
+#include "station/RunwayOccupancy.h"
+#include "station/StationState.h"
+#include "station/TaxiRouting.h"
+
+namespace corvane::station {
+
+namespace {
+
+constexpr const char* kGroundMenu =
+    "Choose one of the following options for the Ground frequency: ";
+constexpr const char* kAcknowledgeHold = "Acknowledge hold position";
+constexpr const char* kHold = "Hold position";
+
+struct Availability {
+    bool gate = false;
+    bool parking = false;
+};
+
+bool HasTaxiNetwork(const ChosenAirport& a) {
+    return a.TaxiPaths.size() > 1 && a.TaxiNodes.size() > 1;
+}
+
+bool IsGate(const ParkingSpot& spot) {
+    return AsciiUpper(spot.name).find("GATE") != std::string::npos;
+}
+
+bool Holding(const TrafficRecord& r) {
+    return r.status == kAcknowledgeHold || r.status == kHold;
+}
+
+std::string TuneTower(const std::string& cs, const std::string& ident) {
+    return cs + ". " + kGroundMenu + "1-Tune " + ident + " Tower Frequency 2-Close ATC Services";
+}
+
+std::string ReportParking(const std::string& cs) {
+    return cs + ", Report us when you are parked in the gate or parking. " + kGroundMenu +
+           "1-Report Parking 2-Close ATC Services";
+}
+
+std::string HoldMessage(const std::string& cs) {
+    return cs + ", Hold position, caution other traffic. " + kGroundMenu +
+           "1-Acknowledge 2-Close ATC Services";
+}
+
+std::string CloseOnly(const std::string& cs) {
+    return cs + ". " + kGroundMenu + "1-Close ATC Services";
+}
+
+// Step 2: which parking places can be offered.
+Availability MarkParkingPlaces(StationContext& context) {
+    Availability result;
+    ChosenAirport& a = context.airport;
+    if (!HasParkingData(a)) {
+        return result;
+    }
+    for (size_t i = 0; i < a.ParkingSpots.size(); ++i) {
+        ParkingSpot& spot = a.ParkingSpots[i];
+        spot.unavailable = 1;
+        for (const TaxiPath& p : a.TaxiPaths) {
+            if (p.kind == 2 && p.endNode == static_cast<int32_t>(i)) {
+                spot.unavailable = 0;
+            }
+        }
+        for (const TrafficRecord& r : context.tables.Traffic) {
+            if (nav::DistanceFeet(spot.lat, spot.lon, r.latitude, r.longitude) < spot.radiusFt) {
+                spot.unavailable = 1;
+            }
+        }
+        const std::string name = AsciiUpper(spot.name);
+        for (const TaxiReservation& m : context.tables.TaxiReservations) {
+            if (name == AsciiUpper(m.destinationName)) {
+                spot.unavailable = 1;
+            }
+        }
+        if (spot.unavailable == 0) {
+            (IsGate(spot) ? result.gate : result.parking) = true;
+        }
+    }
+    return result;
+}
+
+bool LiveStep(const TaxiPath& s) {
+    return s.startNode != -1 && s.endNode != -1;
+}
+
+const TaxiNode* NodeAt(const ChosenAirport& a, int32_t index) {
+    return index >= 0 && static_cast<size_t>(index) < a.TaxiNodes.size()
+               ? &a.TaxiNodes[static_cast<size_t>(index)]
+               : nullptr;
+}
+
+// Sets the message of a pilot other than the one whose turn it is so that it is sent this pass.
+void SetMessage(StationContext& context, const TrafficRecord& current, size_t index,
+                std::string text) {
+    TrafficRecord& target = context.tables.Traffic[index];
+    if (&target == &current) {
+        target.pendingMenu = std::move(text);
+    } else {
+        SetOtherPilotMessage(context.tables, index, std::move(text));
+    }
+}
+
+// Step 3: hold the aircraft farther from a shared junction, and any aircraft about to use the
+// active runway while it is busy; release them when that no longer holds.
+void ResolveTaxiConflicts(StationContext& context, const TrafficRecord& current,
+                          bool runwayOccupied) {
+    const ChosenAirport& a = context.airport;
+    StationTables& t = context.tables;
+    const std::string runwayPath = AsciiLower("runway " + a.RunwayName);
+    const bool runwayBusy =
+        !TakeoffQueueHead(t).empty() || runwayOccupied || !LandingQueueHead(t).empty();
+    for (size_t ra = 0; ra < t.TaxiReservations.size(); ++ra) {
+        const TaxiReservation& resA = t.TaxiReservations[ra];
+        const int ia = FindTraffic(t, resA.callsign);
+        if (ia < 0) {
+            continue;
+        }
+        const TrafficRecord& aircraftA = t.Traffic[static_cast<size_t>(ia)];
+        bool mustHold = false;
+        for (const TaxiPath& s : resA.route) {
+            if (!LiveStep(s)) {
+                continue;
+            }
+            for (size_t rb = 0; rb < t.TaxiReservations.size() && !mustHold; ++rb) {
+                if (rb == ra) {
+                    continue;
+                }
+                const TaxiReservation& resB = t.TaxiReservations[rb];
+                const int ib = FindTraffic(t, resB.callsign);
+                if (ib < 0) {
+                    continue;
+                }
+                const TrafficRecord& aircraftB = t.Traffic[static_cast<size_t>(ib)];
+                for (const TaxiPath& u : resB.route) {
+                    if (!LiveStep(u) || u.endNode != s.endNode || u.startNode == s.startNode) {
+                        continue;
+                    }
+                    const TaxiNode* node = NodeAt(a, s.endNode);
+                    if (node == nullptr) {
+                        continue;
+                    }
+                    const int dA = nav::DistanceFeet(aircraftA.latitude, aircraftA.longitude,
+                                                     node->lat, node->lon);
+                    const int dB = nav::DistanceFeet(aircraftB.latitude, aircraftB.longitude,
+                                                     node->lat, node->lon);
+                    if (dA > dB && !Holding(aircraftB)) {
+                        mustHold = true;
+                        break;
+                    }
+                }
+            }
+            if (runwayBusy && AsciiLower(s.name) == runwayPath) {
+                mustHold = true;
+            }
+        }
+        const size_t index = static_cast<size_t>(ia);
+        const std::string& cs = aircraftA.callsign;
+        if (mustHold && !Holding(aircraftA)) {
+            SetMessage(context, current, index, HoldMessage(cs));
+            t.Traffic[index].status = kAcknowledgeHold;
+        } else if (!mustHold && Holding(aircraftA)) {
+            if (resA.destinationKind == kDestinationRunway) {
+                SetMessage(context, current, index,
+                           cs + ", Continue taxi. " + kGroundMenu + "1-Tune " + a.AirportIdent +
+                               " Tower Frequency 2-Close ATC Services");
+                t.Traffic[index].status = "Taxiing to runway";
+            } else {
+                SetMessage(context, current, index,
+                           cs +
+                               ", Continue taxi. Report us when you are parked in the gate or "
+                               "parking. " +
+                               kGroundMenu + "1-Report Parking 2-Close ATC Services");
+                t.Traffic[index].status = "Taxiing to gate";
+            }
+        }
+    }
+}
+
+// Step 4: steps before the one the aircraft is on are marked passed.
+void TrackProgress(StationContext& context) {
+    const ChosenAirport& a = context.airport;
+    const auto& grid = context.terrain.MagVarGrid;
+    for (TaxiReservation& r : context.tables.TaxiReservations) {
+        const int ia = FindTraffic(context.tables, r.callsign);
+        if (ia < 0) {
+            continue;
+        }
+        const TrafficRecord& ac = context.tables.Traffic[static_cast<size_t>(ia)];
+        for (size_t k = 0; k < r.route.size(); ++k) {
+            const TaxiPath& step = r.route[k];
+            const TaxiNode* s = NodeAt(a, step.startNode);
+            const TaxiNode* e = NodeAt(a, step.endNode);
+            if (!LiveStep(step) || s == nullptr || e == nullptr) {
+                continue;
+            }
+            const int16_t segment = nav::MagneticBearing(grid, s->lat, s->lon, e->lat, e->lon);
+            int16_t bearing = nav::MagneticBearing(grid, s->lat, s->lon, ac.latitude, ac.longitude);
+            if (nav::HeadingInSweep(bearing,
+                                    nav::NormalizeHeading(static_cast<int16_t>(segment - 30)),
+                                    nav::NormalizeHeading(static_cast<int16_t>(segment + 30))) &&
+                nav::DistanceFeet(s->lat, s->lon, ac.latitude, ac.longitude) <=
+                    nav::DistanceFeet(s->lat, s->lon, e->lat, e->lon)) {
+                for (size_t j = 0; j < k; ++j) {
+                    r.route[j].startNode = -1;
+                    r.route[j].endNode = -1;
+                }
+                break;
+            }
+        }
+    }
+}
+
+std::string InitialMenu(const ChosenAirport& a, const std::string& cs, Availability free) {
+    int n = 1;
+    std::string text = cs + ". " + kGroundMenu + "1-Request Taxi to Runway";
+    if (HasParkingData(a)) {
+        if (free.gate) {
+            text += " " + std::to_string(++n) + "-Request Taxi to Gate";
+        }
+        if (free.parking) {
+            text += " " + std::to_string(++n) + "-Request Taxi to Parking";
+        }
+    }
+    return text + " " + std::to_string(++n) + "-Close ATC Services";
+}
+
+const ParkingSpot* FirstFree(const ChosenAirport& a, bool gate) {
+    for (const ParkingSpot& spot : a.ParkingSpots) {
+        if (spot.unavailable == 0 && IsGate(spot) == gate) {
+            return &spot;
+        }
+    }
+    return nullptr;
+}
+
+void TaxiToRunway(StationContext& context, TrafficRecord& pilot) {
+    const ChosenAirport& a = context.airport;
+    if (HasTaxiNetwork(a)) {
+        PlanTaxiRoute(
+            context, pilot,
+            {a.RunwayName, kDestinationRunway, a.RunwayLat, a.RunwayLon, a.FieldElevation});
+        return;
+    }
+    pilot.pendingMenu = pilot.callsign + ", Taxi to and hold short runway " + a.RunwayName +
+                        ". Contact tower on " + a.TowerFreq + " when ready. " + kGroundMenu +
+                        "1-Acknowledge 2-Close ATC Services";
+    pilot.choice = 0;
+    pilot.status = "Acknowledge taxi to runway";
+}
+
+// A gate or parking place to taxi to; when the one offered has been taken meanwhile, the menu is
+// offered again with what is still free and the answer is spent.
+void TaxiToParkingPlace(StationContext& context, TrafficRecord& pilot, bool gate,
+                        Availability free) {
+    const ParkingSpot* spot = FirstFree(context.airport, gate);
+    if (spot == nullptr) {
+        pilot.pendingMenu = InitialMenu(context.airport, pilot.callsign, free);
+        pilot.choice = 0;
+        return;
+    }
+    PlanTaxiRoute(context, pilot, {spot->name, kDestinationParking, spot->lat, spot->lon, 0});
+}
+
+bool CloseChosen(StationContext& context, TrafficRecord& pilot) {
+    if (OptionChosen(pilot, "Close ATC Services")) {
+        ClosePilotServices(context.tables, pilot);
+        return true;
+    }
+    return false;
+}
+
+// The rows both flight types share.
+bool CommonRow(StationContext& context, TrafficRecord& pilot) {
+    const std::string& cs = pilot.callsign;
+    const ChosenAirport& a = context.airport;
+    const bool answer = pilot.choice != 0;
+    if (pilot.status == "Acknowledge taxi to runway") {
+        if (OptionChosen(pilot, "Acknowledge")) {
+            pilot.pendingMenu = TuneTower(cs, a.AirportIdent);
+            pilot.choice = 0;
+            pilot.status = "Taxiing to runway";
+        }
+        CloseChosen(context, pilot);
+        return true;
+    }
+    if (pilot.status == kAcknowledgeHold) {
+        if (!answer) {
+            pilot.pendingMenu = HoldMessage(cs);
+            return true;
+        }
+        if (OptionChosen(pilot, "Acknowledge")) {
+            pilot.pendingMenu = CloseOnly(cs);
+            pilot.choice = 0;
+            pilot.status = kHold;
+        }
+        CloseChosen(context, pilot);
+        return true;
+    }
+    if (pilot.status == kHold) {
+        if (!answer) {
+            pilot.pendingMenu = CloseOnly(cs);
+        }
+        CloseChosen(context, pilot);
+        return true;
+    }
+    if (pilot.status == "Taxiing to runway") {
+        if (!answer) {
+            const std::string tune = TuneTower(cs, a.AirportIdent);
+            if (AsciiLower(pilot.pendingMenu).find(AsciiLower(tune.substr(cs.size() + 2))) ==
+                std::string::npos) {
+                pilot.pendingMenu = tune;
+            }
+            return true;
+        }
+        if (OptionChosen(pilot, "Tune " + a.AirportIdent + " Tower Frequency")) {
+            pilot.pendingMenu = cs +
+                                ". Choose one of the following options for the Tower frequency: "
+                                "1-Close ATC Services";
+            pilot.choice = 0;
+            pilot.status = "Taxiing to runway";
+            pilot.frequency = a.TowerFreq;
+            ReleaseTaxiReservations(context.tables, cs);
+        }
+        CloseChosen(context, pilot);
+        return true;
+    }
+    if (pilot.status == "Contact Ground") {
+        // Landed IFR pilots arrive here too and go on as VFR, with the gate and parking dialogue.
+        if (!answer) {
+            pilot.pendingMenu.clear();
+            pilot.flightType = 0;
+            pilot.status.clear();
+        }
+        return true;
+    }
+    return false;
+}
+
+void VfrDialogue(StationContext& context, TrafficRecord& pilot, Availability free) {
+    const std::string& cs = pilot.callsign;
+    const bool answer = pilot.choice != 0;
+    if (pilot.status.empty()) {
+        if (!answer) {
+            pilot.pendingMenu = InitialMenu(context.airport, cs, free);
+            return;
+        }
+        const bool parkingData = HasParkingData(context.airport);
+        if (OptionChosen(pilot, "Request Taxi to Runway")) {
+            TaxiToRunway(context, pilot);
+        } else if (parkingData && OptionChosen(pilot, "Request Taxi to Gate")) {
+            TaxiToParkingPlace(context, pilot, true, free);
+        } else if (parkingData && OptionChosen(pilot, "Request Taxi to Parking")) {
+            TaxiToParkingPlace(context, pilot, false, free);
+        }
+        CloseChosen(context, pilot);
+        return;
+    }
+    if (pilot.status == "Acknowledge taxi to gate") {
+        if (OptionChosen(pilot, "Acknowledge")) {
+            pilot.pendingMenu = ReportParking(cs);
+            pilot.choice = 0;
+            pilot.status = "Taxiing to gate";
+        }
+        CloseChosen(context, pilot);
+        return;
+    }
+    if (pilot.status == "Taxiing to gate") {
+        if (!answer) {
+            const std::string report = ReportParking(cs);
+            if (AsciiLower(pilot.pendingMenu).find(AsciiLower(report.substr(cs.size() + 2))) ==
+                std::string::npos) {
+                pilot.pendingMenu = report;
+            }
+            return;
+        }
+        if (OptionChosen(pilot, "Report Parking")) {
+            pilot.pendingMenu =
+                cs + ". " + kGroundMenu +
+                "1-Request Taxi to Runway 2-Request Taxi to Gate 3-Close ATC Services";
+            pilot.choice = 0;
+            pilot.status.clear();
+            ReleaseTaxiReservations(context.tables, cs);
+        }
+        CloseChosen(context, pilot);
+        return;
+    }
+    CommonRow(context, pilot);
+}
+
+void IfrDialogue(StationContext& context, TrafficRecord& pilot) {
+    if (pilot.status.empty()) {
+        if (pilot.choice == 0) {
+            pilot.pendingMenu =
+                pilot.callsign + ". " + kGroundMenu + "1-Request Taxi IFR 2-Close ATC Services";
+            return;
+        }
+        if (OptionChosen(pilot, "Request Taxi IFR")) {
+            TaxiToRunway(context, pilot);
+        }
+        CloseChosen(context, pilot);
+        return;
+    }
+    CommonRow(context, pilot);
+}
+
+}  // namespace
+
+bool HasParkingData(const ChosenAirport& a) {
+    return HasTaxiNetwork(a) && !a.ParkingSpots.empty() && !a.ParkingSpots[0].name.empty();
+}
+
+void RunGroundController(StationContext& context, TrafficRecord& pilot) {
+    const bool occupied = RunwayOccupied(context, pilot);
+    const Availability free = MarkParkingPlaces(context);
+    if (!context.tables.TaxiReservations.empty()) {
+        ResolveTaxiConflicts(context, pilot, occupied);
+        TrackProgress(context);
+    }
+
+    const int32_t field = context.airport.FieldElevation;
+    if (pilot.altitudeFt > field + 300) {
+        if (pilot.flightType == 0) {
+            pilot.pendingMenu =
+                pilot.callsign + ", You were not cleared for takeoff. Ground Services terminated.";
+            pilot.choice = 0;
+            pilot.flightType = 0;
+            pilot.frequency.clear();
+            pilot.status.clear();
+            ReleaseTaxiReservations(context.tables, pilot.callsign);
+        } else if (pilot.flightType == 1) {
+            ClosePilotServices(context.tables, pilot);
+        }
+        return;
+    }
+    if (pilot.altitudeFt == field + 300) {
+        return;
+    }
+    if (pilot.flightType == 0) {
+        VfrDialogue(context, pilot, free);
+    } else if (pilot.flightType == 1) {
+        IfrDialogue(context, pilot);
+    }
+}
+
+}  // namespace corvane::station
