@@ -8,6 +8,7 @@
 #include "station/GroundController.h"
 #include "station/PilotAnswers.h"
 #include "station/StationState.h"
+#include "station/TowerController.h"
 
 namespace corvane::station {
 
@@ -131,6 +132,8 @@ void InService(StationContext& context, TrafficRecord& pilot) {
                 RunGroundController(context, pilot);
                 break;
             case Service::Tower:
+                RunTowerController(context, pilot);
+                break;
             case Service::Approach:
             case Service::Center:
             case Service::None:
