@@ -235,6 +235,11 @@ GeoPoint PointAtFeet(double lat, double lon, int16_t course, int16_t distanceFee
     return PointAtAngle(lat, lon, course, (feet / 6080.0) * kPi / 10800.0);
 }
 
+GeoPoint PointAtMagneticNm(const MagneticVariationGrid& grid, double lat, double lon,
+                           int16_t magneticCourse, int16_t distanceNm) {
+    return PointAtNm(lat, lon, ToTrueHeading(grid, magneticCourse, lat, lon), distanceNm);
+}
+
 int32_t HighestTerrainOnPath(const Terrain& terrain, int32_t floorFt, const GeoPoint& from,
                              const GeoPoint& to) {
     int32_t highest = floorFt;

@@ -60,6 +60,10 @@ int16_t MagneticBearing(const MagneticVariationGrid& grid, double lat1, double l
 GeoPoint PointAtNm(double lat, double lon, int16_t course, int16_t distanceNm);
 GeoPoint PointAtFeet(double lat, double lon, int16_t course, int16_t distanceFeet);
 
+// PointAtNm for a magnetic course, turned true with the variation at the start point.
+GeoPoint PointAtMagneticNm(const MagneticVariationGrid& grid, double lat, double lon,
+                           int16_t magneticCourse, int16_t distanceNm);
+
 // The floor, or the highest mountain within 45 degrees either side of the leg's bearing and no
 // farther than the leg is long, whichever is higher.
 int32_t HighestTerrainOnPath(const Terrain& terrain, int32_t floorFt, const GeoPoint& from,

@@ -7,6 +7,7 @@
 #include "station/Ctaf.h"
 #include "station/GroundController.h"
 #include "station/PilotAnswers.h"
+#include "station/RadarControllers.h"
 #include "station/StationState.h"
 #include "station/TowerController.h"
 
@@ -135,7 +136,11 @@ void InService(StationContext& context, TrafficRecord& pilot) {
                 RunTowerController(context, pilot);
                 break;
             case Service::Approach:
+                RunApproachController(context, pilot);
+                break;
             case Service::Center:
+                RunCenterController(context, pilot);
+                break;
             case Service::None:
                 break;
         }
