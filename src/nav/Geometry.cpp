@@ -1,5 +1,6 @@
 #include "nav/Geometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -240,6 +241,20 @@ GeoPoint PointAtMagneticNm(const MagneticVariationGrid& grid, double lat, double
     return PointAtNm(lat, lon, ToTrueHeading(grid, magneticCourse, lat, lon), distanceNm);
 }
 
+void IndexMountains(Terrain& terrain) {
+    auto& index = terrain.MountainsByLatitude;
+    index.clear();
+    index.reserve(terrain.Mountains.size());
+    for (size_t i = 0; i < terrain.Mountains.size(); ++i) {
+        if (!std::isfinite(terrain.Mountains[i].latitude)) {
+            index.clear();  // cannot be ordered: the searches scan the whole table instead
+            return;
+        }
+        index.emplace_back(terrain.Mountains[i].latitude, static_cast<uint32_t>(i));
+    }
+    std::sort(index.begin(), index.end());
+}
+
 int32_t HighestTerrainOnPath(const Terrain& terrain, int32_t floorFt, const GeoPoint& from,
                              const GeoPoint& to) {
     int32_t highest = floorFt;
@@ -252,18 +267,32 @@ int32_t HighestTerrainOnPath(const Terrain& terrain, int32_t floorFt, const GeoP
     const int16_t legNm = DistanceNm(from.latitude, from.longitude, to.latitude, to.longitude);
     const int16_t left = NormalizeHeading(Heading16(b - 45));
     const int16_t right = NormalizeHeading(Heading16(b + 45));
-    for (const GeoPoint& m : terrain.Mountains) {
+    const auto consider = [&](const GeoPoint& m) {
         if (m.elevationFt <= highest) {
-            continue;  // cannot raise the result, whatever its position
+            return;  // cannot raise the result, wherever it stands
         }
         int16_t bearing =
             MagneticBearing(grid, from.latitude, from.longitude, m.latitude, m.longitude);
-        if (!HeadingInSweep(bearing, left, right)) {
-            continue;
-        }
-        if (DistanceNm(from.latitude, from.longitude, m.latitude, m.longitude) <= legNm) {
+        if (HeadingInSweep(bearing, left, right) &&
+            DistanceNm(from.latitude, from.longitude, m.latitude, m.longitude) <= legNm) {
             highest = m.elevationFt;
         }
+    };
+    const auto& index = terrain.MountainsByLatitude;
+    if (index.size() != terrain.Mountains.size() || !std::isfinite(from.latitude)) {
+        for (const GeoPoint& m : terrain.Mountains) {
+            consider(m);
+        }
+        return highest;
+    }
+    // A mountain counts only within the leg's length (rounded, so under legNm + 0.5 NM) of
+    // `from`, and a great circle is never shorter than its change of latitude: one NM of margin
+    // keeps every mountain that could count inside the band.
+    const double band = (legNm + 1.0) / 60.0;
+    auto it = std::lower_bound(index.begin(), index.end(),
+                               std::make_pair(from.latitude - band, uint32_t{0}));
+    for (; it != index.end() && it->first <= from.latitude + band; ++it) {
+        consider(terrain.Mountains[it->second]);
     }
     return highest;
 }

@@ -64,6 +64,9 @@ GeoPoint PointAtFeet(double lat, double lon, int16_t course, int16_t distanceFee
 GeoPoint PointAtMagneticNm(const MagneticVariationGrid& grid, double lat, double lon,
                            int16_t magneticCourse, int16_t distanceNm);
 
+// Sorts the mountains by latitude for HighestTerrainOnPath; call after filling Mountains.
+void IndexMountains(Terrain& terrain);
+
 // The floor, or the highest mountain within 45 degrees either side of the leg's bearing and no
 // farther than the leg is long, whichever is higher.
 int32_t HighestTerrainOnPath(const Terrain& terrain, int32_t floorFt, const GeoPoint& from,

@@ -53,6 +53,10 @@ struct Terrain {
     std::vector<GeoPoint> Mountains;  // the mountains within 100 NM of the chosen airport
     int32_t MinSafeAltitude = 0;      // feet
     MagneticVariationGrid MagVarGrid{};
+    // (latitude, index into Mountains), sorted: lets a terrain search look only at the mountains
+    // in a band of latitude. Rebuilt by nav::IndexMountains whenever Mountains changes; an index
+    // of another size than Mountains is ignored.
+    std::vector<std::pair<double, uint32_t>> MountainsByLatitude;
 
     int16_t MountainCount() const { return static_cast<int16_t>(Mountains.size()); }
 };

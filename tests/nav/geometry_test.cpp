@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <set>
 #include <string>
 
@@ -333,6 +334,53 @@ TEST(ClockPositionWord, EveryBearingGetsExactlyOneOfTheEightWords) {
             EXPECT_TRUE(words.count(std::string(ClockPositionWord(h, b)))) << h << " " << b;
         }
     }
+}
+
+}  // namespace
+}  // namespace corvane::nav
+
+namespace corvane::nav {
+namespace {
+
+TEST(TerrainIndex, GivesExactlyTheResultOfTheFullScan) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> lat(45.5, 49.5), lon(-125.0, -119.0), height(0, 14000);
+    Terrain plain;
+    for (int i = 0; i < 3000; ++i) {
+        plain.Mountains.push_back(
+            {"", "Mountain", lat(random), lon(random), static_cast<int32_t>(height(random))});
+    }
+    plain.MagVarGrid[(47 + 90) + 181 * 238] = 2900;
+    Terrain indexed = plain;
+    IndexMountains(indexed);
+    ASSERT_EQ(indexed.MountainsByLatitude.size(), indexed.Mountains.size());
+    std::uniform_int_distribution<int> course(1, 360), nm(0, 60), floor(0, 9000);
+    int differentFromFloor = 0;
+    for (int i = 0; i < 2000; ++i) {
+        const GeoPoint from{"", "", lat(random), lon(random), 0};
+        const GeoPoint to =
+            PointAtNm(from.latitude, from.longitude, static_cast<int16_t>(course(random)),
+                      static_cast<int16_t>(nm(random)));
+        const int32_t f = floor(random);
+        const int32_t expected = HighestTerrainOnPath(plain, f, from, to);
+        ASSERT_EQ(HighestTerrainOnPath(indexed, f, from, to), expected) << i;
+        differentFromFloor += expected != f;
+    }
+    EXPECT_GT(differentFromFloor, 500);  // the sample really exercises the mountains
+}
+
+TEST(TerrainIndex, AStaleOrUnorderableIndexFallsBackToTheFullScan) {
+    Terrain t;
+    t.Mountains = {{"", "", 47.1, -122.0, 5000}};
+    IndexMountains(t);
+    t.Mountains.push_back({"", "", 47.05, -122.0, 8000});  // added without re-indexing
+    const GeoPoint from{"", "", 47.0, -122.0, 0};
+    const GeoPoint to = PointAtNm(47.0, -122.0, 0, 10);
+    EXPECT_EQ(HighestTerrainOnPath(t, 0, from, to), 8000);
+    t.Mountains.push_back({"", "", std::nan(""), -122.0, 1000});
+    IndexMountains(t);
+    EXPECT_TRUE(t.MountainsByLatitude.empty());
+    EXPECT_EQ(HighestTerrainOnPath(t, 0, from, to), 8000);
 }
 
 }  // namespace
