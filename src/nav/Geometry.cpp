@@ -1,6 +1,7 @@
 #include "nav/Geometry.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <numbers>
 
@@ -241,18 +242,80 @@ GeoPoint PointAtMagneticNm(const MagneticVariationGrid& grid, double lat, double
     return PointAtNm(lat, lon, ToTrueHeading(grid, magneticCourse, lat, lon), distanceNm);
 }
 
+namespace {
+
+constexpr double kCellDegrees = 0.25;
+constexpr int64_t kMaxCells = 1 << 20;
+// Past this many cells a search walks all mountains highest first instead of cell by cell.
+constexpr int kManyCells = 48;
+
+}  // namespace
+
 void IndexMountains(Terrain& terrain) {
-    auto& index = terrain.MountainsByLatitude;
-    index.clear();
-    index.reserve(terrain.Mountains.size());
-    for (size_t i = 0; i < terrain.Mountains.size(); ++i) {
-        if (!std::isfinite(terrain.Mountains[i].latitude)) {
-            index.clear();  // cannot be ordered: the searches scan the whole table instead
+    Terrain::MountainGrid grid;
+    const auto& mountains = terrain.Mountains;
+    double south = 90.0, north = -90.0, west = 180.0, east = -180.0;
+    for (const GeoPoint& m : mountains) {
+        if (!(std::abs(m.latitude) <= 90.0 && std::abs(m.longitude) <= 180.0)) {
+            terrain.MountainIndex = {};  // off the globe: searches scan the whole table instead
             return;
         }
-        index.emplace_back(terrain.Mountains[i].latitude, static_cast<uint32_t>(i));
+        south = std::min(south, m.latitude);
+        north = std::max(north, m.latitude);
+        west = std::min(west, m.longitude);
+        east = std::max(east, m.longitude);
     }
-    std::sort(index.begin(), index.end());
+    if (mountains.empty()) {
+        terrain.MountainIndex = {};
+        return;
+    }
+    grid.south = south;
+    grid.west = west;
+    grid.rows = static_cast<int>((north - south) / kCellDegrees) + 1;
+    grid.columns = static_cast<int>((east - west) / kCellDegrees) + 1;
+    if (static_cast<int64_t>(grid.rows) * grid.columns > kMaxCells) {
+        terrain.MountainIndex = {};
+        return;
+    }
+    const size_t cells = static_cast<size_t>(grid.rows) * static_cast<size_t>(grid.columns);
+    const auto cellOf = [&](const GeoPoint& m) {
+        const int r =
+            std::min(grid.rows - 1, static_cast<int>((m.latitude - south) / kCellDegrees));
+        const int c =
+            std::min(grid.columns - 1, static_cast<int>((m.longitude - west) / kCellDegrees));
+        return static_cast<size_t>(r) * static_cast<size_t>(grid.columns) + static_cast<size_t>(c);
+    };
+    std::vector<uint32_t> order(mountains.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = static_cast<uint32_t>(i);
+    }
+    std::vector<size_t> cellOfMountain(mountains.size());
+    for (size_t i = 0; i < mountains.size(); ++i) {
+        cellOfMountain[i] = cellOf(mountains[i]);
+    }
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        if (cellOfMountain[a] != cellOfMountain[b]) {
+            return cellOfMountain[a] < cellOfMountain[b];
+        }
+        return mountains[a].elevationFt > mountains[b].elevationFt;
+    });
+    grid.cellStart.assign(cells + 1, 0);
+    grid.cellHighest.assign(cells, INT32_MIN);
+    for (uint32_t i : order) {
+        const GeoPoint& m = mountains[i];
+        const size_t cell = cellOfMountain[i];
+        ++grid.cellStart[cell + 1];
+        grid.cellHighest[cell] = std::max(grid.cellHighest[cell], m.elevationFt);
+        grid.entries.push_back({m.latitude, m.longitude, m.elevationFt});
+    }
+    for (size_t c = 0; c < cells; ++c) {
+        grid.cellStart[c + 1] += grid.cellStart[c];
+    }
+    grid.byElevation = grid.entries;
+    std::stable_sort(grid.byElevation.begin(), grid.byElevation.end(),
+                     [](const auto& a, const auto& b) { return a.elevationFt > b.elevationFt; });
+    grid.indexedCount = mountains.size();
+    terrain.MountainIndex = std::move(grid);
 }
 
 int32_t HighestTerrainOnPath(const Terrain& terrain, int32_t floorFt, const GeoPoint& from,
@@ -267,32 +330,95 @@ int32_t HighestTerrainOnPath(const Terrain& terrain, int32_t floorFt, const GeoP
     const int16_t legNm = DistanceNm(from.latitude, from.longitude, to.latitude, to.longitude);
     const int16_t left = NormalizeHeading(Heading16(b - 45));
     const int16_t right = NormalizeHeading(Heading16(b + 45));
-    const auto consider = [&](const GeoPoint& m) {
-        if (m.elevationFt <= highest) {
-            return;  // cannot raise the result, wherever it stands
+    // True when the mountain raises the result.
+    const auto counts = [&](double lat, double lon, int32_t elevationFt) {
+        if (elevationFt <= highest) {
+            return false;
         }
-        int16_t bearing =
-            MagneticBearing(grid, from.latitude, from.longitude, m.latitude, m.longitude);
-        if (HeadingInSweep(bearing, left, right) &&
-            DistanceNm(from.latitude, from.longitude, m.latitude, m.longitude) <= legNm) {
-            highest = m.elevationFt;
-        }
+        int16_t bearing = MagneticBearing(grid, from.latitude, from.longitude, lat, lon);
+        return HeadingInSweep(bearing, left, right) &&
+               DistanceNm(from.latitude, from.longitude, lat, lon) <= legNm;
     };
-    const auto& index = terrain.MountainsByLatitude;
-    if (index.size() != terrain.Mountains.size() || !std::isfinite(from.latitude)) {
+
+    const Terrain::MountainGrid& index = terrain.MountainIndex;
+    if (!index.Usable(terrain.Mountains.size()) || !(std::abs(from.latitude) < 89.0) ||
+        !(std::abs(from.longitude) <= 180.0)) {
         for (const GeoPoint& m : terrain.Mountains) {
-            consider(m);
+            if (counts(m.latitude, m.longitude, m.elevationFt)) {
+                highest = m.elevationFt;
+            }
         }
         return highest;
     }
-    // A mountain counts only within the leg's length (rounded, so under legNm + 0.5 NM) of
-    // `from`, and a great circle is never shorter than its change of latitude: one NM of margin
-    // keeps every mountain that could count inside the band.
-    const double band = (legNm + 1.0) / 60.0;
-    auto it = std::lower_bound(index.begin(), index.end(),
-                               std::make_pair(from.latitude - band, uint32_t{0}));
-    for (; it != index.end() && it->first <= from.latitude + band; ++it) {
-        consider(terrain.Mountains[it->second]);
+
+    // Every mountain that can count lies within the leg's length (rounded: under legNm + 0.5 NM)
+    // of `from`; with a mile of margin, the window below holds all of them. A great circle is never
+    // shorter than its change of latitude, and by the haversine formula
+    // sin^2(d/2) >= cos(lat1) cos(lat2) sin^2(dLon/2), which bounds the change of longitude.
+    const double maxNm = legNm + 1.0;
+    const double band = maxNm / 60.0;
+    const double rad = std::numbers::pi / 180.0;
+    const double edge = std::min(90.0, std::abs(from.latitude) + band);
+    const double ratio = std::sin(maxNm / 60.0 * rad / 2.0) /
+                         std::sqrt(std::cos(from.latitude * rad) * std::cos(edge * rad));
+    double lonWindow = 360.0;
+    if (std::isfinite(ratio) && ratio < 1.0) {
+        lonWindow = 2.0 * std::asin(ratio) / rad;
+    }
+    const auto clampIndex = [](double v, int size) {
+        return static_cast<int>(std::clamp(std::floor(v), 0.0, static_cast<double>(size - 1)));
+    };
+    const int r0 = clampIndex((from.latitude - band - index.south) / kCellDegrees, index.rows);
+    const int r1 = clampIndex((from.latitude + band - index.south) / kCellDegrees, index.rows);
+    int c0 = 0;
+    int c1 = index.columns - 1;
+    if (lonWindow < 180.0 && from.longitude - lonWindow >= -180.0 &&
+        from.longitude + lonWindow <= 180.0) {
+        c0 = clampIndex((from.longitude - lonWindow - index.west) / kCellDegrees, index.columns);
+        c1 = clampIndex((from.longitude + lonWindow - index.west) / kCellDegrees, index.columns);
+    }
+    const double south = from.latitude - band;
+    const double north = from.latitude + band;
+    const bool allLongitudes = c0 == 0 && c1 == index.columns - 1;
+    const double west = from.longitude - lonWindow;
+    const double east = from.longitude + lonWindow;
+    const int cellsInWindow = (r1 - r0 + 1) * (c1 - c0 + 1);
+    if (cellsInWindow > kManyCells) {
+        // A long leg: the first mountain, highest first, that lies in the window and counts is the
+        // answer, and few are tested before one does.
+        for (const auto& m : index.byElevation) {
+            if (m.elevationFt <= highest) {
+                break;
+            }
+            if (m.latitude < south || m.latitude > north ||
+                (!allLongitudes && (m.longitude < west || m.longitude > east))) {
+                continue;
+            }
+            if (counts(m.latitude, m.longitude, m.elevationFt)) {
+                highest = m.elevationFt;
+                break;
+            }
+        }
+        return highest;
+    }
+    for (int r = r0; r <= r1; ++r) {
+        for (int c = c0; c <= c1; ++c) {
+            const size_t cell = static_cast<size_t>(r) * static_cast<size_t>(index.columns) +
+                                static_cast<size_t>(c);
+            if (index.cellHighest[cell] <= highest) {
+                continue;
+            }
+            for (uint32_t e = index.cellStart[cell]; e < index.cellStart[cell + 1]; ++e) {
+                const auto& m = index.entries[e];
+                if (m.elevationFt <= highest) {
+                    break;  // highest first: nothing further in this cell can raise the result
+                }
+                if (counts(m.latitude, m.longitude, m.elevationFt)) {
+                    highest = m.elevationFt;
+                    break;
+                }
+            }
+        }
     }
     return highest;
 }

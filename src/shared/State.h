@@ -53,10 +53,32 @@ struct Terrain {
     std::vector<GeoPoint> Mountains;  // the mountains within 100 NM of the chosen airport
     int32_t MinSafeAltitude = 0;      // feet
     MagneticVariationGrid MagVarGrid{};
-    // (latitude, index into Mountains), sorted: lets a terrain search look only at the mountains
-    // in a band of latitude. Rebuilt by nav::IndexMountains whenever Mountains changes; an index
-    // of another size than Mountains is ignored.
-    std::vector<std::pair<double, uint32_t>> MountainsByLatitude;
+    // The mountains by grid cell, highest first in each cell, so a terrain search visits only the
+    // cells near a leg and stops in a cell at the first mountain that is not higher than what it
+    // has. Built by nav::IndexMountains whenever Mountains changes; an index built for a table of
+    // another size is ignored.
+    struct MountainGrid {
+        struct Entry {
+            double latitude;
+            double longitude;
+            int32_t elevationFt;
+        };
+        double south = 0.0;
+        double west = 0.0;
+        int rows = 0;
+        int columns = 0;
+        size_t indexedCount = 0;
+        std::vector<uint32_t> cellStart;   // rows * columns + 1 offsets into entries
+        std::vector<int32_t> cellHighest;  // per cell, INT32_MIN when empty
+        std::vector<Entry> entries;
+        std::vector<Entry>
+            byElevation;  // every mountain, highest first: for searches over many cells
+
+        bool Usable(size_t mountainCount) const {
+            return rows > 0 && indexedCount == mountainCount;
+        }
+    };
+    MountainGrid MountainIndex;
 
     int16_t MountainCount() const { return static_cast<int16_t>(Mountains.size()); }
 };

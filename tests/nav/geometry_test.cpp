@@ -353,8 +353,8 @@ TEST(TerrainIndex, GivesExactlyTheResultOfTheFullScan) {
     plain.MagVarGrid[(47 + 90) + 181 * 238] = 2900;
     Terrain indexed = plain;
     IndexMountains(indexed);
-    ASSERT_EQ(indexed.MountainsByLatitude.size(), indexed.Mountains.size());
-    std::uniform_int_distribution<int> course(1, 360), nm(0, 60), floor(0, 9000);
+    ASSERT_TRUE(indexed.MountainIndex.Usable(indexed.Mountains.size()));
+    std::uniform_int_distribution<int> course(1, 360), nm(0, 200), floor(0, 9000);
     int differentFromFloor = 0;
     for (int i = 0; i < 2000; ++i) {
         const GeoPoint from{"", "", lat(random), lon(random), 0};
@@ -379,7 +379,7 @@ TEST(TerrainIndex, AStaleOrUnorderableIndexFallsBackToTheFullScan) {
     EXPECT_EQ(HighestTerrainOnPath(t, 0, from, to), 8000);
     t.Mountains.push_back({"", "", std::nan(""), -122.0, 1000});
     IndexMountains(t);
-    EXPECT_TRUE(t.MountainsByLatitude.empty());
+    EXPECT_FALSE(t.MountainIndex.Usable(t.Mountains.size()));
     EXPECT_EQ(HighestTerrainOnPath(t, 0, from, to), 8000);
 }
 
