@@ -5,7 +5,7 @@
 //
 // Position reports, byte offsets from the start (short form 0x1018 / long form 0x1019):
 //   0 type, 4..19 / 4..35 size and unused Longs, 20 / 36 attitude word, 24 / 40 latitude,
-//   28 / 44 longitude, 32 / 48 altitude, then three unused Shorts (44 / 60 bytes in all).
+//   28 / 44 longitude, 32 / 48 altitude, then three unused Shorts (42 / 58 bytes in all).
 // Latitude is metres north of the equator (10001750 m = 90 degrees), longitude one turn over the
 // full 32-bit range, altitude metres, and the attitude word holds the true heading in its bits
 // 2..11 (1024 steps to the turn). Example: attitude word 1024 -> 1024 / 4 = 256 -> 256 * 360 /
