@@ -19,7 +19,7 @@ std::optional<HostAddress> ParseHostAddress(std::string_view text) {
         }
         unsigned value = 0;
         const auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), value);
-        if (ec != std::errc() || end != port.data() + port.size() || value < 1 || value > 65535) {
+        if (ec != std::errc() || end != port.data() + port.size() || value > 65535) {
             return std::nullopt;
         }
         address.host = std::string(text.substr(0, colon));

@@ -25,8 +25,8 @@ struct HostAddress {
     bool operator==(const HostAddress&) const = default;
 };
 
-// "host" or "host:port" (port 1..65535, digits only), blanks around it ignored. An empty host, a
-// bad port or more than one colon fail.
+// "host" or "host:port" (port 0..65535, digits only; 0 lets a host take any free port), blanks
+// around it ignored. An empty host, a bad port or more than one colon fail.
 std::optional<HostAddress> ParseHostAddress(std::string_view text);
 
 // Entry 1 is reserved (never offered by the connection window and never initialised), entry 2

@@ -82,8 +82,9 @@ TEST(HostAddress, HostOrHostAndPort) {
     EXPECT_EQ(ParseHostAddress(" localhost:6073 "), (HostAddress{"localhost", 6073}));
     EXPECT_EQ(ParseHostAddress("h:1"), (HostAddress{"h", 1}));
     EXPECT_EQ(ParseHostAddress("h:65535"), (HostAddress{"h", 65535}));
-    for (const char* bad : {"", "  ", ":80", "h:", "h:0", "h:65536", "h:8x", "h:-1", "a b:80",
-                            "h:1:2", "h:99999999999999999999"}) {
+    EXPECT_EQ(ParseHostAddress("h:0"), (HostAddress{"h", 0}));  // a host's "any free port"
+    for (const char* bad : {"", "  ", ":80", "h:", "h:65536", "h:8x", "h:-1", "a b:80", "h:1:2",
+                            "h:99999999999999999999"}) {
         EXPECT_FALSE(ParseHostAddress(bad).has_value()) << bad;
     }
     EXPECT_EQ(HostAddress({"127.0.0.1", 47624}).ToString(), "127.0.0.1:47624");
