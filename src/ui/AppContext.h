@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "session/SessionObjects.h"
 #include "shared/Clock.h"
 #include "shared/MessageBoxes.h"
 #include "shared/State.h"
@@ -16,6 +17,8 @@ class WindowChain {
     virtual ~WindowChain() = default;
     virtual void ShowConfigurationWindow() = 0;  // Form7
     virtual void ShowSettingsWindow() = 0;       // Form2
+    virtual void ShowConnectionWindow() = 0;     // Form3
+    virtual void ShowStationWindow() = 0;        // Form4
     virtual void ShowAboutWindow() = 0;          // Form5, modeless
     virtual void EndProgram() = 0;
 };
@@ -26,6 +29,7 @@ struct AppContext {
     ChosenAirport& airport;
     Terrain& terrain;
     StationTables& station;
+    session::SessionObjects& session;
     MessageBoxes& boxes;
     Clock& clock;
     WindowChain& chain;

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "session/EnetSession.h"
+#include "session/Form3.h"
 #include "shell/Form1.h"
 #include "shell/Form5.h"
 #include "shell/Form7.h"
@@ -10,7 +12,12 @@
 namespace corvane::ui {
 
 Application::Application(std::filesystem::path workDir, MessageBoxes& boxes)
-    : context_{std::move(workDir), config_, airport_, terrain_, station_, boxes, clock_, *this} {}
+    : context_{std::move(workDir), config_, airport_, terrain_, station_,
+               session_,           boxes,   clock_,   *this} {
+#ifdef CORVANE_HAVE_ENET
+    session_.DirectX = [this] { return std::make_unique<session::EnetSession>(&addressDialog_); };
+#endif
+}
 
 Application::~Application() {
     delete current_.data();
@@ -29,6 +36,16 @@ void Application::ShowSettingsWindow() {
     Replace(new PlaceholderWindow("Form2", "Settings",
                                   "The settings window (airport database and airport choice) is "
                                   "not part of this build yet."));
+}
+
+void Application::ShowConnectionWindow() {
+    Replace(new session::Form3(context_));
+}
+
+void Application::ShowStationWindow() {
+    Replace(new PlaceholderWindow("Form4", "ATC Station Window",
+                                  "The station window is not part of this build yet: the session "
+                                  "was joined and stays open until the program ends."));
 }
 
 void Application::ShowAboutWindow() {

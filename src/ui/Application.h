@@ -7,9 +7,11 @@
 #include <filesystem>
 #include <memory>
 
+#include "session/SessionObjects.h"
 #include "shared/Clock.h"
 #include "shared/MessageBoxes.h"
 #include "shared/State.h"
+#include "ui/AddressDialog.h"
 #include "ui/AppContext.h"
 
 namespace corvane::ui {
@@ -25,6 +27,8 @@ class Application final : public WindowChain {
 
     void ShowConfigurationWindow() override;
     void ShowSettingsWindow() override;
+    void ShowConnectionWindow() override;
+    void ShowStationWindow() override;
     void ShowAboutWindow() override;
     void EndProgram() override;
 
@@ -41,6 +45,8 @@ class Application final : public WindowChain {
     ChosenAirport airport_;
     Terrain terrain_;
     StationTables station_;
+    AddressDialog addressDialog_;  // asked by the TCP/IP connection; outlives the session objects
+    session::SessionObjects session_;
     SteadyClock clock_;
     AppContext context_;
     QPointer<QWidget> current_;
