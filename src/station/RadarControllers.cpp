@@ -147,9 +147,15 @@ class Radar {
             if (other.callsign == p_.callsign) {
                 continue;
             }
+            // Cheap tests first: a change of latitude of more than 4.6 NM rules out a distance
+            // that rounds below 5.
+            if (std::abs(p_.altitudeFt - other.altitudeFt) >= 3000 ||
+                !(std::abs(p_.latitude - other.latitude) * 60.0 <= 4.6)) {
+                continue;
+            }
             const int d =
                 nav::DistanceNm(p_.latitude, p_.longitude, other.latitude, other.longitude);
-            if (std::abs(p_.altitudeFt - other.altitudeFt) >= 3000 || d >= 5 ||
+            if (d >= 5 ||
                 AsciiLower(p_.text1).find(AsciiLower(other.callsign)) != std::string::npos) {
                 continue;
             }
