@@ -17,6 +17,7 @@ class WindowChain {
     virtual void ShowConfigurationWindow() = 0;  // Form7
     virtual void ShowSettingsWindow() = 0;       // Form2
     virtual void ShowAboutWindow() = 0;          // Form5, modeless
+    virtual void ShowConnectionWindow() = 0;     // Form3
     virtual void EndProgram() = 0;
 };
 

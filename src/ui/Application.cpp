@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "scenery/Form2.h"
 #include "shell/Form1.h"
 #include "shell/Form5.h"
 #include "shell/Form7.h"
@@ -26,9 +27,13 @@ void Application::ShowConfigurationWindow() {
 }
 
 void Application::ShowSettingsWindow() {
-    Replace(new PlaceholderWindow("Form2", "Settings",
-                                  "The settings window (airport database and airport choice) is "
-                                  "not part of this build yet."));
+    Replace(new scenery::Form2(context_));
+}
+
+void Application::ShowConnectionWindow() {
+    Replace(new PlaceholderWindow("Form3", "Connecting to FS Multiplayer Session",
+                                  "The connection window (session search and join) is not part "
+                                  "of this build yet."));
 }
 
 void Application::ShowAboutWindow() {

@@ -26,6 +26,7 @@ class Application final : public WindowChain {
     void ShowConfigurationWindow() override;
     void ShowSettingsWindow() override;
     void ShowAboutWindow() override;
+    void ShowConnectionWindow() override;
     void EndProgram() override;
 
     AppContext& Context() { return context_; }
