@@ -37,9 +37,14 @@ bool IsBlankLine(std::string_view line) {
     return line.find_first_not_of(" \t\r") == std::string_view::npos;
 }
 
-}  // namespace
+// The three fields as written, checked but not yet rounded.
+struct RawMountain {
+    double lat;
+    double lon;
+    double metres;
+};
 
-std::optional<MountainLine> ParseMountainLine(std::string_view line) {
+std::optional<RawMountain> ParseRaw(std::string_view line) {
     if (!line.empty() && line.back() == '\r') {
         line.remove_suffix(1);
     }
@@ -58,12 +63,34 @@ std::optional<MountainLine> ParseMountainLine(std::string_view line) {
         *metres < kLowestMetres || *metres > kHighestMetres) {
         return std::nullopt;
     }
+    return RawMountain{*lat, *lon, *metres};
+}
+
+MountainLine Rounded(const RawMountain& raw) {
     MountainLine m;
-    m.lat = R5(*lat);
-    m.lon = R5(*lon);
+    m.lat = R5(raw.lat);
+    m.lon = R5(raw.lon);
     // A whole number of metres first, then whole feet, each rounded half to even.
-    m.elevationFt = ToInteger32(ToInteger32(*metres) / kMetresPerFoot);
+    m.elevationFt = ToInteger32(ToInteger32(raw.metres) / kMetresPerFoot);
     return m;
+}
+
+// Rounding to 5 decimals moves a value by at most half of 0.00001: a point farther than that
+// outside the box stays outside once rounded, and needs no rounding to be left out.
+bool ClearlyOutside(const SearchBox& box, const RawMountain& raw) {
+    constexpr double kMargin = 1e-5;
+    return raw.lat >= box.SearchNorth + kMargin || raw.lat <= box.SearchSouth - kMargin ||
+           raw.lon >= box.SearchEast + kMargin || raw.lon <= box.SearchWest - kMargin;
+}
+
+}  // namespace
+
+std::optional<MountainLine> ParseMountainLine(std::string_view line) {
+    const auto raw = ParseRaw(line);
+    if (!raw) {
+        return std::nullopt;
+    }
+    return Rounded(*raw);
 }
 
 MountainReadResult ReadAllMountains(std::string_view text, const ChosenAirport& airport,
@@ -80,21 +107,25 @@ MountainReadResult ReadAllMountains(std::string_view text, const ChosenAirport& 
         const std::string_view line = text.substr(start, end - start);
         start = end + 1;
 
-        const auto m = ParseMountainLine(line);
-        if (!m) {
+        const auto raw = ParseRaw(line);
+        if (!raw) {
             if (!IsBlankLine(line)) {
                 ++result.malformedLines;
             }
             continue;
         }
-        if (!box.StrictlyInside(m->lat, m->lon)) {
+        if (ClearlyOutside(box, *raw)) {
+            continue;
+        }
+        const auto m = Rounded(*raw);
+        if (!box.StrictlyInside(m.lat, m.lon)) {
             continue;
         }
         // Every mountain of the box counts for the safe altitude, however far it is.
-        if (m->elevationFt > highestFt) {
-            highestFt = m->elevationFt;
+        if (m.elevationFt > highestFt) {
+            highestFt = m.elevationFt;
         }
-        if (nav::DistanceNm(airport.AirportLat, airport.AirportLon, m->lat, m->lon) >
+        if (nav::DistanceNm(airport.AirportLat, airport.AirportLon, m.lat, m.lon) >
             kMountainTableNm) {
             continue;
         }
@@ -106,9 +137,9 @@ MountainReadResult ReadAllMountains(std::string_view text, const ChosenAirport& 
         GeoPoint point;
         point.name = kMountainNamePrefix + std::to_string(counter);
         point.label = kMountainLabel;
-        point.latitude = m->lat;
-        point.longitude = m->lon;
-        point.elevationFt = m->elevationFt;
+        point.latitude = m.lat;
+        point.longitude = m.lon;
+        point.elevationFt = m.elevationFt;
         terrain.Mountains.push_back(std::move(point));
     }
     terrain.MinSafeAltitude = highestFt + kTerrainClearanceFt;
