@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those missing. Run as root.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang pkg-config qt6-base-dev libgl-dev libenet-dev libgtest-dev
+packages=(cmake ninja-build g++ clang pkg-config qt6-base-dev libgl-dev libenet-dev nlohmann-json3-dev libgtest-dev
           libgmock-dev libbenchmark-dev xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do

@@ -27,6 +27,11 @@ int Help(const Args&) {
 const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
         {"help", "help                      this list", Help},
+        {"make-scenery",
+         "make-scenery DESCRIPTION FOLDER | make-scenery --random AIRPORTS FILES FOLDER [SEED]",
+         MakeScenery},
+        {"decode-bgl", "decode-bgl FILE [--magdec FILE]   the airports of one BGL file as JSON",
+         DecodeBgl},
     };
     return commands;
 }
