@@ -52,39 +52,54 @@ std::vector<std::string> SplitFolderText(std::string_view text) {
     return parts;
 }
 
+namespace {
+
+// Depth-first over the entries that match each component, the exact name first, so a name that
+// exists in two letter cases ("Scenery" and "scenery") still finds the one holding the rest.
+std::optional<fs::path> FindFrom(const fs::path& current, const std::vector<std::string>& parts,
+                                 size_t index) {
+    if (index == parts.size()) {
+        return current;
+    }
+    const std::string& part = parts[index];
+    if (part.empty() || part == ".") {
+        return FindFrom(current, parts, index + 1);
+    }
+    if (part == "..") {
+        return FindFrom(current.parent_path(), parts, index + 1);
+    }
+    std::error_code ec;
+    std::vector<std::string> candidates;
+    if (fs::exists(current / part, ec)) {
+        candidates.push_back(part);
+    }
+    const std::string wanted = AsciiLower(part);
+    std::vector<std::string> others;
+    for (fs::directory_iterator it(current, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name != part && AsciiLower(name) == wanted) {
+            others.push_back(name);
+        }
+    }
+    std::sort(others.begin(), others.end(), NameBefore);
+    candidates.insert(candidates.end(), others.begin(), others.end());
+    for (const std::string& name : candidates) {
+        if (auto found = FindFrom(current / name, parts, index + 1)) {
+            return found;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<fs::path> FindCaseInsensitive(const fs::path& base,
                                             const std::vector<std::string>& components) {
     std::error_code ec;
-    fs::path current = base;
-    if (!fs::exists(current, ec)) {
+    if (!fs::exists(base, ec)) {
         return std::nullopt;
     }
-    for (const std::string& part : components) {
-        if (part.empty() || part == ".") {
-            continue;
-        }
-        if (part == "..") {
-            current = current.parent_path();
-            continue;
-        }
-        if (fs::exists(current / part, ec)) {
-            current /= part;
-            continue;
-        }
-        const std::string wanted = AsciiLower(part);
-        std::optional<std::string> match;
-        for (fs::directory_iterator it(current, ec), end; !ec && it != end; it.increment(ec)) {
-            const std::string name = it->path().filename().string();
-            if (AsciiLower(name) == wanted && (!match || NameBefore(name, *match))) {
-                match = name;
-            }
-        }
-        if (!match) {
-            return std::nullopt;
-        }
-        current /= *match;
-    }
-    return current;
+    return FindFrom(base, components, 0);
 }
 
 std::optional<fs::path> ResolveFolderText(std::string_view text, const std::string& fsMainFolder) {

@@ -14,8 +14,9 @@ namespace corvane::scenery {
 // The components of a folder text split at '\' and '/'; empty and "." components are left out.
 std::vector<std::string> SplitFolderText(std::string_view text);
 
-// The entry `components` names under `base`, each component matched exactly or else in any ASCII
-// letter case (the first such entry in name order); ".." goes up. nullopt when one is missing.
+// The entry `components` names under `base`, each component matched in any ASCII letter case;
+// where several entries match, the exact name is tried first, then the others in name order, and
+// the first that holds the rest of the path wins. ".." goes up. nullopt when nothing matches.
 std::optional<std::filesystem::path> FindCaseInsensitive(
     const std::filesystem::path& base, const std::vector<std::string>& components);
 
