@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
-#include <unordered_map>
 
 #include "nav/Geometry.h"
 #include "shared/Bytes.h"
@@ -121,23 +120,58 @@ bool HasBglSignature(std::span<const uint8_t> file) {
     return word && *word == kBglSignature;
 }
 
-GeoPoint PointAtMeters(double latitude, double longitude, double trueCourse, double meters) {
-    using nav::kPi;
-    const double d = (std::fabs(meters) / 1852.0) * kPi / 10800.0;
-    const double lat1 = latitude * kPi / 180.0;
-    const double lon1 = -longitude * kPi / 180.0;  // west-positive inside the formula
-    const double tc = trueCourse * kPi / 180.0;
-    const double latR =
-        nav::ArcSin(std::sin(lat1) * std::cos(d) + std::cos(lat1) * std::sin(d) * std::cos(tc));
-    double lonR = lon1;
-    if (std::cos(latR) != 0.0) {
-        lonR = nav::FloorMod(lon1 - nav::ArcSin(std::sin(tc) * std::sin(d) / std::cos(latR)) + kPi,
-                             nav::kTwoPi) -
-               kPi;
+namespace {
+
+// The great-circle move of PointAtMeters, split so the many points of one airport share the
+// terms of their reference position; the results are the very same doubles.
+class Mover {
+  public:
+    Mover(double latitude, double longitude)
+        : lat1_(latitude * nav::kPi / 180.0),
+          lon1_(-longitude * nav::kPi / 180.0),  // west-positive inside the formula
+          sinLat1_(std::sin(lat1_)),
+          cosLat1_(std::cos(lat1_)) {}
+
+    double Latitude(double trueCourse, double meters) const {
+        return RoundDecimals(LatitudeRadians(trueCourse, meters) * 180.0 / nav::kPi, 6);
     }
+
+    double Longitude(double trueCourse, double meters) const {
+        const double latR = LatitudeRadians(trueCourse, meters);
+        const double d = Angle(meters);
+        const double tc = trueCourse * nav::kPi / 180.0;
+        double lonR = lon1_;
+        if (std::cos(latR) != 0.0) {
+            lonR = nav::FloorMod(
+                       lon1_ - nav::ArcSin(std::sin(tc) * std::sin(d) / std::cos(latR)) + nav::kPi,
+                       nav::kTwoPi) -
+                   nav::kPi;
+        }
+        return RoundDecimals(-lonR * 180.0 / nav::kPi, 6);
+    }
+
+  private:
+    static double Angle(double meters) { return (std::fabs(meters) / 1852.0) * nav::kPi / 10800.0; }
+
+    double LatitudeRadians(double trueCourse, double meters) const {
+        const double d = Angle(meters);
+        const double tc = trueCourse * nav::kPi / 180.0;
+        return nav::ArcSin(sinLat1_ * std::cos(d) + cosLat1_ * std::sin(d) * std::cos(tc));
+    }
+
+    double lat1_;
+    double lon1_;
+    double sinLat1_;
+    double cosLat1_;
+};
+
+}  // namespace
+
+GeoPoint PointAtMeters(double latitude, double longitude, double trueCourse, double meters) {
+    const Mover mover(latitude, longitude);
     GeoPoint point;
-    point.latitude = RoundDecimals(latR * 180.0 / kPi, 6);
-    point.longitude = RoundDecimals(-lonR * 180.0 / kPi, 6);
+    point.latitude = mover.Latitude(trueCourse, meters);
+    point.longitude = mover.Longitude(trueCourse, meters);
     return point;
 }
 
@@ -512,18 +546,20 @@ bool BglDecoder::DecodeTaxiwayNetwork(int64_t recordOffset, int64_t recordEnd,
                                       const std::vector<std::string>& runwayList,
                                       std::string& parkingText, double refLat, double refLon) {
     const FileView f(file_);
+    const Mover mover(refLat, refLon);
+    // Only the longitude of the east-west move and only the latitude of the north-south move.
     const auto position = [&](double x, double y) {
         double lat = refLat;
         double lon = refLon;
         if (x > 0) {
-            lon = PointAtMeters(refLat, refLon, 90, x).longitude;
+            lon = mover.Longitude(90, x);
         } else if (x < 0) {
-            lon = PointAtMeters(refLat, refLon, 270, -x).longitude;
+            lon = mover.Longitude(270, -x);
         }
         if (y > 0) {
-            lat = PointAtMeters(refLat, refLon, 0, y).latitude;
+            lat = mover.Latitude(0, y);
         } else if (y < 0) {
-            lat = PointAtMeters(refLat, refLon, 180, -y).latitude;
+            lat = mover.Latitude(180, -y);
         }
         return std::pair{lat, lon};
     };
@@ -596,32 +632,50 @@ bool BglDecoder::DecodeTaxiwayNetwork(int64_t recordOffset, int64_t recordEnd,
         } else if (itemSize == bgl::kNameSize) {
             if (airport.taxiPaths) {
                 auto& paths = *airport.taxiPaths;
-                // Taxi segments by their current name: name k goes to the segments named k, in
-                // turn, so a name that is itself a later number is renamed again as it would be.
-                std::unordered_map<std::string, std::vector<size_t>> byName;
+                // Taxi segments by the name number they hold, as linked lists: name k goes to
+                // the segments named k, in turn, and a name that is itself the number of a later
+                // name joins that one's list, to be renamed again as it would be.
+                std::vector<int32_t> head(n, -1);
+                std::vector<int32_t> next(paths.size(), -1);
+                std::vector<int32_t> tail(n, -1);
+                const auto nameNumber = [n](const std::string& text) -> int64_t {
+                    int64_t number = -1;
+                    const char* last = text.data() + text.size();
+                    const auto [rest, error] = std::from_chars(text.data(), last, number);
+                    // Only the plain decimal text of a number names it ("07" does not).
+                    if (error != std::errc() || rest != last || number < 0 ||
+                        number >= static_cast<int64_t>(n) || std::to_string(number) != text) {
+                        return -1;
+                    }
+                    return number;
+                };
+                const auto append = [&](int64_t k, int32_t first, int32_t last) {
+                    if (head[static_cast<size_t>(k)] < 0) {
+                        head[static_cast<size_t>(k)] = first;
+                    } else {
+                        next[static_cast<size_t>(tail[static_cast<size_t>(k)])] = first;
+                    }
+                    tail[static_cast<size_t>(k)] = last;
+                };
                 for (size_t j = 0; j < paths.size(); ++j) {
-                    if (paths[j].kind == 0) {
-                        byName[paths[j].name].push_back(j);
+                    const int64_t k = paths[j].kind == 0 ? nameNumber(paths[j].name) : -1;
+                    if (k >= 0) {
+                        append(k, static_cast<int32_t>(j), static_cast<int32_t>(j));
                     }
                 }
                 for (size_t k = 0; k < n; ++k) {
-                    const std::string key = std::to_string(k);
-                    const auto found = byName.find(key);
-                    if (found == byName.end()) {
+                    if (head[k] < 0) {
                         continue;
                     }
                     const std::string text = Cp1252ToUtf8(
                         *f.FixedString(items + static_cast<int64_t>(k) * itemSize, itemSize));
-                    if (text == key) {
-                        continue;
+                    for (int32_t j = head[k]; j >= 0; j = next[static_cast<size_t>(j)]) {
+                        paths[static_cast<size_t>(j)].name = text;
                     }
-                    std::vector<size_t> renamed = std::move(found->second);
-                    byName.erase(found);
-                    for (size_t j : renamed) {
-                        paths[j].name = text;
+                    const int64_t later = nameNumber(text);
+                    if (later > static_cast<int64_t>(k)) {
+                        append(later, head[k], tail[k]);
                     }
-                    auto& target = byName[text];
-                    target.insert(target.end(), renamed.begin(), renamed.end());
                 }
                 for (TaxiPath& path : paths) {
                     if (path.kind != 1) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 
 #include "shell/Config.h"
 #include "shell/Startup.h"
@@ -13,15 +12,20 @@ namespace fs = std::filesystem;
 
 bool ReadWholeFile(const fs::path& file, std::vector<uint8_t>& bytes, std::string& error) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    std::error_code ec;
+    const auto size = fs::file_size(file, ec);
+    if (!in || ec) {
         error = "it cannot be opened";
         return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // In one read of the size the folder gives; a file that shrank meanwhile keeps what it had.
+    bytes.resize(static_cast<size_t>(size));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (in.bad()) {
         error = "it cannot be read to its end";
         return false;
     }
+    bytes.resize(static_cast<size_t>(in.gcount()));
     return true;
 }
 

@@ -139,7 +139,9 @@ void ResolveAreaFolders(std::vector<SceneryArea>& areas, const std::string& fsMa
                 drive.label.empty()) {
                 continue;
             }
-            const std::string bracketed = "[" + AsciiLower(drive.label) + "]";
+            std::string bracketed = "[";
+            bracketed += AsciiLower(drive.label);
+            bracketed += ']';
             const std::string lower = AsciiLower(local);
             if (lower.find(bracketed) != std::string::npos) {
                 area.local = ReplaceAll(lower, bracketed, drive.mountPoint);

@@ -293,8 +293,7 @@ std::vector<uint8_t> WriteBgl(const BglFile& file, BglLayout* layoutOut) {
     }
 
     ByteWriter w;
-    w.Bytes("BGL facility data, written by corvane-tool");
-    w.Zeros(kHeaderSize - w.Size());
+    w.Zeros(kHeaderSize);
     w.PatchAt<uint32_t>(scenery::kBglSignatureOffset, scenery::kBglSignature);
     w.PatchAt<int32_t>(0x90, file.version);
 

@@ -74,8 +74,7 @@ MagneticVariationGrid MagdecGrid(const MagdecModel& model) {
 std::vector<uint8_t> WriteMagdec(const MagneticVariationGrid& grid) {
     constexpr int32_t kTable = 0x80;
     ByteWriter w;
-    w.Bytes("magnetic variation, written by corvane-tool");
-    w.Zeros(kTable + 8 - w.Size());
+    w.Zeros(kTable + 8);
     w.PatchAt<int32_t>(scenery::kMagdecTableOffsetAt, kTable);
     for (int16_t value : grid) {
         w.I16(value);
