@@ -53,7 +53,9 @@ BuildState FirstRunBuild::Fail(MessageBoxes& boxes, const std::string& text) {
 bool FirstRunBuild::ListArea(const SceneryArea& area, std::vector<fs::path>& files,
                              bool noteMissing, MessageBoxes& boxes) {
     files.clear();
-    const auto folder = ResolveFolderText(area.local, config_.FsMainFolder);
+    // An area without a folder has none to list (not the main folder, not a drive's root).
+    const auto folder =
+        area.local.empty() ? std::nullopt : ResolveFolderText(area.local, config_.FsMainFolder);
     if (!folder) {
         // A folder that is not there holds no airports (a CD area without its CD, a removed
         // add-on); the scan goes on without it.

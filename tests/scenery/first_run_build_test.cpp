@@ -286,6 +286,11 @@ TEST_F(FirstRun, AFileThatVanishedEndsWithABoxAndNothingIsWritten) {
 TEST_F(FirstRun, MissingFoldersAreSkippedAndDamagedOrForeignFilesCounted) {
     writer::WorldDescription w = SmallWorld();
     w.areas[3].lines[1] = "local=Addon Scenery\\Nowhere";
+    // An airport area without a Local= lists no folder at all, not the main folder.
+    w.areas.push_back(
+        Area("[Area.006]", {"Title=Airport and Facilities Data", "Required=TRUE"}, "Unused"));
+    w.areas[0].folder = ".";
+    w.areas[0].files = {Bgl("MAIN.BGL", {"KMAI"})};
     Write(w);
     // A .bgl without the signature, and a damaged one.
     std::ofstream(fsDir() / "Scenery/NAMERICA/Scenery/AP_C.BGL") << "plain text";
@@ -298,7 +303,7 @@ TEST_F(FirstRun, MissingFoldersAreSkippedAndDamagedOrForeignFilesCounted) {
     auto build = MakeBuild();
     ASSERT_EQ(build->Start(boxes_), BuildState::Scanning);
     EXPECT_EQ(build->BglFileCount(), 4);
-    EXPECT_EQ(build->MissingFolders().size(), 1u);
+    EXPECT_EQ(build->MissingFolders().size(), 2u);
     RunTicks(*build);
     EXPECT_EQ(build->FilesWithoutSignature(), 1);
     ASSERT_EQ(build->DamagedFiles().size(), 1u);
