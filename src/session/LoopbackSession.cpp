@@ -1,6 +1,7 @@
 #include "session/LoopbackSession.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "session/HostAddress.h"
 
@@ -150,7 +151,23 @@ std::optional<int32_t> LoopbackSession::CreatePlayer(std::string_view shortName,
         static_cast<int32_t>(s->players.size()) >= s->description.maxPlayers) {
         return std::nullopt;
     }
-    playerId_ = s->nextId++;
+    const auto taken = [s](int32_t id) {
+        return std::any_of(s->players.begin(), s->players.end(),
+                           [id](const auto& p) { return p.id == id; });
+    };
+    int32_t id = 0;
+    if (network_->assignedId_) {
+        id = *std::exchange(network_->assignedId_, std::nullopt);
+        if (id == 0 || taken(id)) {
+            return std::nullopt;
+        }
+    } else {
+        while (s->nextId == 0 || taken(s->nextId)) {
+            ++s->nextId;
+        }
+        id = s->nextId++;
+    }
+    playerId_ = id;
     s->players.push_back({playerId_, std::string(shortName), this});
     for (LoopbackSession* member : s->members) {
         if (member != this && member->playerId_ != 0) {

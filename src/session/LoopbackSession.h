@@ -50,6 +50,11 @@ class LoopbackNetwork {
     // The next call of `call`, on whichever object of this network, fails once.
     void FailNext(LoopbackCall call) { failures_.insert(call); }
 
+    // The next player created on this network gets `id` (any value but 0) instead of the
+    // session's next number, for a replay that names its players' ids. That CreatePlayer fails
+    // when the session already has a player with the id.
+    void AssignNextPlayerId(int32_t id) { assignedId_ = id; }
+
     const std::vector<Connection>& Connections() const { return connections_; }
     // The sessions hosted now, by host address.
     std::vector<SessionDescription> HostedSessions() const;
@@ -75,6 +80,7 @@ class LoopbackNetwork {
     std::vector<Connection> connections_;
     std::map<std::string, Hosted> sessions_;  // by "host:port"
     std::multiset<LoopbackCall> failures_;
+    std::optional<int32_t> assignedId_;
     std::set<LoopbackSession*> endpoints_;
 };
 
