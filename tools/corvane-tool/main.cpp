@@ -27,6 +27,7 @@ int Help(const Args&) {
 const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
         {"help", "help                      this list", Help},
+        {"replay", "replay [--verbose] SCRIPT  the station against a scripted session", RunReplay},
     };
     return commands;
 }
