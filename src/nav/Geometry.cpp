@@ -247,7 +247,7 @@ namespace {
 constexpr double kCellDegrees = 0.25;
 constexpr int64_t kMaxCells = 1 << 20;
 // Past this many cells a search walks all mountains highest first instead of cell by cell.
-constexpr int kManyCells = 48;
+constexpr int kManyCells = 4;
 
 }  // namespace
 
@@ -335,9 +335,12 @@ int32_t HighestTerrainOnPath(const Terrain& terrain, int32_t floorFt, const GeoP
         if (elevationFt <= highest) {
             return false;
         }
+        // Both must hold; the distance is the cheaper test and fails more often.
+        if (DistanceNm(from.latitude, from.longitude, lat, lon) > legNm) {
+            return false;
+        }
         int16_t bearing = MagneticBearing(grid, from.latitude, from.longitude, lat, lon);
-        return HeadingInSweep(bearing, left, right) &&
-               DistanceNm(from.latitude, from.longitude, lat, lon) <= legNm;
+        return HeadingInSweep(bearing, left, right);
     };
 
     const Terrain::MountainGrid& index = terrain.MountainIndex;
@@ -382,6 +385,11 @@ int32_t HighestTerrainOnPath(const Terrain& terrain, int32_t floorFt, const GeoP
     const bool allLongitudes = c0 == 0 && c1 == index.columns - 1;
     const double west = from.longitude - lonWindow;
     const double east = from.longitude + lonWindow;
+    // The window test costs a few comparisons; the exact test two great-circle computations.
+    const auto inWindow = [&](const Terrain::MountainGrid::Entry& m) {
+        return m.latitude >= south && m.latitude <= north &&
+               (allLongitudes || (m.longitude >= west && m.longitude <= east));
+    };
     const int cellsInWindow = (r1 - r0 + 1) * (c1 - c0 + 1);
     if (cellsInWindow > kManyCells) {
         // A long leg: the first mountain, highest first, that lies in the window and counts is the
@@ -390,11 +398,7 @@ int32_t HighestTerrainOnPath(const Terrain& terrain, int32_t floorFt, const GeoP
             if (m.elevationFt <= highest) {
                 break;
             }
-            if (m.latitude < south || m.latitude > north ||
-                (!allLongitudes && (m.longitude < west || m.longitude > east))) {
-                continue;
-            }
-            if (counts(m.latitude, m.longitude, m.elevationFt)) {
+            if (inWindow(m) && counts(m.latitude, m.longitude, m.elevationFt)) {
                 highest = m.elevationFt;
                 break;
             }
@@ -413,7 +417,7 @@ int32_t HighestTerrainOnPath(const Terrain& terrain, int32_t floorFt, const GeoP
                 if (m.elevationFt <= highest) {
                     break;  // highest first: nothing further in this cell can raise the result
                 }
-                if (counts(m.latitude, m.longitude, m.elevationFt)) {
+                if (inWindow(m) && counts(m.latitude, m.longitude, m.elevationFt)) {
                     highest = m.elevationFt;
                     break;
                 }

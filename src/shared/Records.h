@@ -116,6 +116,7 @@ struct TaxiReservation {
     std::string destinationKind;  // "Runway" or "Gate or parking"
     double destinationLat = 0.0;
     double destinationLon = 0.0;
+    uint32_t serial = 0;  // tells reservations apart for the ground controller's cache
 
     bool operator==(const TaxiReservation&) const = default;
 };

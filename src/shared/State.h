@@ -108,6 +108,19 @@ struct StationTables {
     // before, so the dispatcher sends them in the same pass.
     std::vector<std::pair<size_t, std::string>> OtherPilotMessages;
 
+    // What the ground controller works out from positions and taxi routes alone, kept while
+    // neither changes (every pilot's call would otherwise repeat it).
+    struct GroundBookkeeping {
+        uint64_t fingerprint = 0;  // of the positions and routes the fields below were made from
+        uint64_t trackedAt = 0;    // fingerprint after the last progress update
+        bool valid = false;
+        std::vector<int> aircraft;              // per reservation: its aircraft's index, or -1
+        std::vector<std::vector<int>> rivals;   // per reservation: aircraft it gives way to
+        std::vector<uint8_t> usesActiveRunway;  // per reservation: a step still to drive on it
+    };
+    GroundBookkeeping Ground;
+    uint32_t NextReservationSerial = 1;
+
     int16_t TrafficCount() const { return static_cast<int16_t>(Traffic.size()); }
 };
 

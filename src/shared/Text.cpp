@@ -114,6 +114,38 @@ std::string AsciiUpper(std::string_view text) {
     return out;
 }
 
+namespace {
+
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ContainsIgnoreCase(std::string_view text, std::string_view part) {
+    if (part.size() > text.size()) {
+        return false;
+    }
+    for (size_t i = 0; i + part.size() <= text.size(); ++i) {
+        if (EqualsIgnoreCase(text.substr(i, part.size()), part)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
         text.remove_prefix(1);

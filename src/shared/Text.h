@@ -18,6 +18,10 @@ std::string Utf8ToCp1252(std::string_view text);
 std::string AsciiLower(std::string_view text);
 std::string AsciiUpper(std::string_view text);
 
+// Comparisons that ignore the case of ASCII letters, without building lower-case copies.
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+bool ContainsIgnoreCase(std::string_view text, std::string_view part);
+
 // Blanks (space and tab) removed from both ends.
 std::string_view TrimBlanks(std::string_view text);
 

@@ -1,5 +1,9 @@
 #include "station/GroundController.h"
 
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
 #include "nav/Geometry.h"
 #include "shared/Text.h"
 #include "station/RunwayOccupancy.h"
@@ -25,7 +29,7 @@ bool HasTaxiNetwork(const ChosenAirport& a) {
 }
 
 bool IsGate(const ParkingSpot& spot) {
-    return AsciiUpper(spot.name).find("GATE") != std::string::npos;
+    return ContainsIgnoreCase(spot.name, "GATE");
 }
 
 bool Holding(const TrafficRecord& r) {
@@ -57,23 +61,29 @@ Availability MarkParkingPlaces(StationContext& context) {
     if (!HasParkingData(a)) {
         return result;
     }
+    // Which places a parking path reaches, in one pass over the paths.
+    std::vector<uint8_t> reached(a.ParkingSpots.size(), 0);
+    for (const TaxiPath& p : a.TaxiPaths) {
+        if (p.kind == 2 && p.endNode >= 0 && static_cast<size_t>(p.endNode) < reached.size()) {
+            reached[static_cast<size_t>(p.endNode)] = 1;
+        }
+    }
     for (size_t i = 0; i < a.ParkingSpots.size(); ++i) {
         ParkingSpot& spot = a.ParkingSpots[i];
-        spot.unavailable = 1;
-        for (const TaxiPath& p : a.TaxiPaths) {
-            if (p.kind == 2 && p.endNode == static_cast<int32_t>(i)) {
-                spot.unavailable = 0;
-            }
-        }
+        spot.unavailable = reached[i] ? 0 : 1;
+        // A change of latitude alone of more than the radius keeps an aircraft off the place.
+        const double radiusDegrees = (spot.radiusFt + 2.0) / 6080.0 / 60.0;
         for (const TrafficRecord& r : context.tables.Traffic) {
-            if (nav::DistanceFeet(spot.lat, spot.lon, r.latitude, r.longitude) < spot.radiusFt) {
+            if (std::abs(r.latitude - spot.lat) <= radiusDegrees &&
+                nav::DistanceFeet(spot.lat, spot.lon, r.latitude, r.longitude) < spot.radiusFt) {
                 spot.unavailable = 1;
+                break;
             }
         }
-        const std::string name = AsciiUpper(spot.name);
         for (const TaxiReservation& m : context.tables.TaxiReservations) {
-            if (name == AsciiUpper(m.destinationName)) {
+            if (EqualsIgnoreCase(spot.name, m.destinationName)) {
                 spot.unavailable = 1;
+                break;
             }
         }
         if (spot.unavailable == 0) {
@@ -104,66 +114,142 @@ void SetMessage(StationContext& context, const TrafficRecord& current, size_t in
     }
 }
 
-// Step 3: hold the aircraft farther from a shared junction, and any aircraft about to use the
-// active runway while it is busy; release them when that no longer holds.
-void ResolveTaxiConflicts(StationContext& context, const TrafficRecord& current,
-                          bool runwayOccupied) {
+uint64_t Mix(uint64_t h, uint64_t v) {
+    h ^= v + 0x9E3779B97F4A7C15ULL + (h << 6) + (h >> 2);
+    return h;
+}
+
+uint64_t Bits(double d) {
+    uint64_t u = 0;
+    std::memcpy(&u, &d, sizeof u);
+    return u;
+}
+
+// Everything the junction rules and the progress rule read apart from statuses and queues: the
+// positions, the routes with their passed steps, and the network.
+uint64_t Fingerprint(const StationContext& context) {
+    const StationTables& t = context.tables;
+    uint64_t h = Mix(t.Traffic.size(), t.TaxiReservations.size());
+    h = Mix(h, std::hash<std::string>{}(context.airport.RunwayName));
+    h = Mix(h, reinterpret_cast<uintptr_t>(context.airport.TaxiNodes.data()));
+    h = Mix(h, context.airport.TaxiNodes.size());
+    for (const TrafficRecord& r : t.Traffic) {
+        h = Mix(h, std::hash<std::string>{}(r.callsign));
+        h = Mix(h, Bits(r.latitude));
+        h = Mix(h, Bits(r.longitude));
+    }
+    for (const TaxiReservation& r : t.TaxiReservations) {
+        h = Mix(h, r.serial);
+        h = Mix(h, std::hash<std::string>{}(r.callsign));
+        h = Mix(h, r.route.size());
+        for (const TaxiPath& step : r.route) {
+            h = Mix(h, static_cast<uint32_t>(step.startNode));
+            h = Mix(h, static_cast<uint32_t>(step.endNode));
+        }
+    }
+    return h;
+}
+
+// Who gives way to whom at junctions, and who still has the active runway ahead: fixed as long as
+// positions and routes are.
+void BuildBookkeeping(StationContext& context, uint64_t fingerprint) {
     const ChosenAirport& a = context.airport;
     StationTables& t = context.tables;
+    auto& g = t.Ground;
+    const size_t count = t.TaxiReservations.size();
+    g.aircraft.assign(count, -1);
+    g.rivals.assign(count, {});
+    g.usesActiveRunway.assign(count, 0);
     const std::string runwayPath = AsciiLower("runway " + a.RunwayName);
-    const bool runwayBusy =
-        !TakeoffQueueHead(t).empty() || runwayOccupied || !LandingQueueHead(t).empty();
-    for (size_t ra = 0; ra < t.TaxiReservations.size(); ++ra) {
-        const TaxiReservation& resA = t.TaxiReservations[ra];
-        const int ia = FindTraffic(t, resA.callsign);
+    struct Arrival {
+        int32_t node;
+        int32_t from;
+        size_t reservation;
+        bool operator<(const Arrival& o) const { return node < o.node; }
+    };
+    std::vector<Arrival> arrivals;
+    for (size_t r = 0; r < count; ++r) {
+        const TaxiReservation& res = t.TaxiReservations[r];
+        g.aircraft[r] = FindTraffic(t, res.callsign);
+        for (const TaxiPath& step : res.route) {
+            if (!LiveStep(step)) {
+                continue;
+            }
+            arrivals.push_back({step.endNode, step.startNode, r});
+            if (AsciiLower(step.name) == runwayPath) {
+                g.usesActiveRunway[r] = 1;
+            }
+        }
+    }
+    std::sort(arrivals.begin(), arrivals.end());
+    for (size_t ra = 0; ra < count; ++ra) {
+        const int ia = g.aircraft[ra];
         if (ia < 0) {
             continue;
         }
         const TrafficRecord& aircraftA = t.Traffic[static_cast<size_t>(ia)];
-        bool mustHold = false;
-        for (const TaxiPath& s : resA.route) {
-            if (!LiveStep(s)) {
+        for (const TaxiPath& s : t.TaxiReservations[ra].route) {
+            const TaxiNode* node = NodeAt(a, s.endNode);
+            if (!LiveStep(s) || node == nullptr) {
                 continue;
             }
-            for (size_t rb = 0; rb < t.TaxiReservations.size() && !mustHold; ++rb) {
-                if (rb == ra) {
-                    continue;
-                }
-                const TaxiReservation& resB = t.TaxiReservations[rb];
-                const int ib = FindTraffic(t, resB.callsign);
-                if (ib < 0) {
+            // The two routes reach the same node from different segments.
+            auto [first, last] =
+                std::equal_range(arrivals.begin(), arrivals.end(), Arrival{s.endNode, 0, 0});
+            for (auto it = first; it != last; ++it) {
+                const int ib = g.aircraft[it->reservation];
+                if (it->reservation == ra || it->from == s.startNode || ib < 0) {
                     continue;
                 }
                 const TrafficRecord& aircraftB = t.Traffic[static_cast<size_t>(ib)];
-                for (const TaxiPath& u : resB.route) {
-                    if (!LiveStep(u) || u.endNode != s.endNode || u.startNode == s.startNode) {
-                        continue;
-                    }
-                    const TaxiNode* node = NodeAt(a, s.endNode);
-                    if (node == nullptr) {
-                        continue;
-                    }
-                    const int dA = nav::DistanceFeet(aircraftA.latitude, aircraftA.longitude,
-                                                     node->lat, node->lon);
-                    const int dB = nav::DistanceFeet(aircraftB.latitude, aircraftB.longitude,
-                                                     node->lat, node->lon);
-                    if (dA > dB && !Holding(aircraftB)) {
-                        mustHold = true;
-                        break;
-                    }
+                const int dA = nav::DistanceFeet(aircraftA.latitude, aircraftA.longitude, node->lat,
+                                                 node->lon);
+                const int dB = nav::DistanceFeet(aircraftB.latitude, aircraftB.longitude, node->lat,
+                                                 node->lon);
+                if (dA > dB) {
+                    g.rivals[ra].push_back(ib);
                 }
             }
-            if (runwayBusy && AsciiLower(s.name) == runwayPath) {
-                mustHold = true;
-            }
+        }
+        auto& rivals = g.rivals[ra];
+        std::sort(rivals.begin(), rivals.end());
+        rivals.erase(std::unique(rivals.begin(), rivals.end()), rivals.end());
+    }
+    g.fingerprint = fingerprint;
+    g.valid = true;
+}
+
+// Step 3: hold the aircraft farther from a shared junction while the nearer one is moving, and
+// any aircraft about to use the active runway while it is busy; release them when that no longer
+// holds.
+void ResolveTaxiConflicts(StationContext& context, const TrafficRecord& current,
+                          bool runwayOccupied) {
+    const ChosenAirport& a = context.airport;
+    StationTables& t = context.tables;
+    const uint64_t fingerprint = Fingerprint(context);
+    if (!t.Ground.valid || t.Ground.fingerprint != fingerprint) {
+        BuildBookkeeping(context, fingerprint);
+    }
+    const auto& g = t.Ground;
+    const bool runwayBusy =
+        !TakeoffQueueHead(t).empty() || runwayOccupied || !LandingQueueHead(t).empty();
+    for (size_t ra = 0; ra < t.TaxiReservations.size(); ++ra) {
+        const int ia = g.aircraft[ra];
+        if (ia < 0) {
+            continue;
+        }
+        bool mustHold = runwayBusy && g.usesActiveRunway[ra] != 0;
+        for (size_t k = 0; k < g.rivals[ra].size() && !mustHold; ++k) {
+            mustHold = !Holding(t.Traffic[static_cast<size_t>(g.rivals[ra][k])]);
         }
         const size_t index = static_cast<size_t>(ia);
+        const TrafficRecord& aircraftA = t.Traffic[index];
         const std::string& cs = aircraftA.callsign;
         if (mustHold && !Holding(aircraftA)) {
             SetMessage(context, current, index, HoldMessage(cs));
             t.Traffic[index].status = kAcknowledgeHold;
         } else if (!mustHold && Holding(aircraftA)) {
-            if (resA.destinationKind == kDestinationRunway) {
+            if (t.TaxiReservations[ra].destinationKind == kDestinationRunway) {
                 SetMessage(context, current, index,
                            cs + ", Continue taxi. " + kGroundMenu + "1-Tune " + a.AirportIdent +
                                " Tower Frequency 2-Close ATC Services");
@@ -180,16 +266,21 @@ void ResolveTaxiConflicts(StationContext& context, const TrafficRecord& current,
     }
 }
 
-// Step 4: steps before the one the aircraft is on are marked passed.
+// Step 4: steps before the one the aircraft is on are marked passed. Marking again with the same
+// positions and routes changes nothing, so it is skipped then.
 void TrackProgress(StationContext& context) {
     const ChosenAirport& a = context.airport;
     const auto& grid = context.terrain.MagVarGrid;
-    for (TaxiReservation& r : context.tables.TaxiReservations) {
-        const int ia = FindTraffic(context.tables, r.callsign);
+    StationTables& t = context.tables;
+    if (t.Ground.valid && t.Ground.trackedAt == Fingerprint(context)) {
+        return;
+    }
+    for (TaxiReservation& r : t.TaxiReservations) {
+        const int ia = FindTraffic(t, r.callsign);
         if (ia < 0) {
             continue;
         }
-        const TrafficRecord& ac = context.tables.Traffic[static_cast<size_t>(ia)];
+        const TrafficRecord& ac = t.Traffic[static_cast<size_t>(ia)];
         for (size_t k = 0; k < r.route.size(); ++k) {
             const TaxiPath& step = r.route[k];
             const TaxiNode* s = NodeAt(a, step.startNode);
@@ -212,6 +303,7 @@ void TrackProgress(StationContext& context) {
             }
         }
     }
+    t.Ground.trackedAt = Fingerprint(context);
 }
 
 std::string InitialMenu(const ChosenAirport& a, const std::string& cs, Availability free) {

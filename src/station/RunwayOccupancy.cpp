@@ -1,5 +1,7 @@
 #include "station/RunwayOccupancy.h"
 
+#include <cmath>
+
 #include "nav/Geometry.h"
 #include "shared/Rounding.h"
 
@@ -16,7 +18,9 @@ bool RunwayOccupied(const StationContext& context, const TrafficRecord& pilot) {
     const int16_t trueCourse = nav::ToTrueHeading(grid, heading, a.RunwayLat, a.RunwayLon);
     const int32_t halfWidth = ToInteger32(a.RunwayWidth / 2.0);
     for (const TrafficRecord& other : context.tables.Traffic) {
-        if (other.callsign == pilot.callsign || other.altitudeFt >= a.FieldElevation + 300) {
+        // A change of latitude of a runway's length or more keeps an aircraft off it.
+        if (other.callsign == pilot.callsign || other.altitudeFt >= a.FieldElevation + 300 ||
+            !(std::abs(other.latitude - a.RunwayLat) * 60.0 * 6080.0 < a.RunwayLength + 2.0)) {
             continue;
         }
         int16_t bearing =

@@ -229,6 +229,7 @@ void PlanTaxiRoute(StationContext& context, TrafficRecord& pilot, const GeoPoint
         r.destinationKind = destination.label;
         r.destinationLat = destination.latitude;
         r.destinationLon = destination.longitude;
+        r.serial = context.tables.NextReservationSerial++;
         context.tables.TaxiReservations.push_back(std::move(r));
     }
     const std::string menu =

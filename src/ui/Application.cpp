@@ -2,13 +2,13 @@
 
 #include <QCoreApplication>
 
+#include "scenery/Form2.h"
 #include "session/EnetSession.h"
 #include "session/Form3.h"
 #include "shell/Form1.h"
 #include "shell/Form5.h"
 #include "shell/Form7.h"
 #include "station/Form4.h"
-#include "ui/PlaceholderWindow.h"
 
 namespace corvane::ui {
 
@@ -34,9 +34,7 @@ void Application::ShowConfigurationWindow() {
 }
 
 void Application::ShowSettingsWindow() {
-    Replace(new PlaceholderWindow("Form2", "Settings",
-                                  "The settings window (airport database and airport choice) is "
-                                  "not part of this build yet."));
+    Replace(new scenery::Form2(context_));
 }
 
 void Application::ShowConnectionWindow() {

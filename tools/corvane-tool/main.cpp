@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "Commands.h"
+#include "DatabaseCommands.h"
 
 namespace corvane::tool {
 
@@ -27,6 +28,9 @@ int Help(const Args&) {
 const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
         {"help", "help                      this list", Help},
+        {"airports", "airports                  the airport list, one per line", RunAirports},
+        {"airport", "airport IDENT             one airport's record as JSON", RunAirport},
+        {"choose", "choose IDENT              Next on that airport, as JSON", RunChoose},
         {"replay", "replay [--verbose] SCRIPT  the station against a scripted session", RunReplay},
     };
     return commands;
