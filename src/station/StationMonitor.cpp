@@ -88,6 +88,9 @@ StationMonitor::StationMonitor(ChosenAirport& airport, Terrain& terrain, Station
 void StationMonitor::Load() {
     linkWatchdog_ = kLinkWatchdogTicks;
     nav::SetCompassCentres(tables_, airport_.RunwayHeading);
+    // The settings window leaves the mountains unindexed; the controllers' terrain searches run
+    // every tick, so the index is built once here.
+    nav::IndexMountains(terrain_);
     tables_.Traffic.clear();
     tables_.TaxiReservations.clear();
     tables_.TakeoffQueue.clear();

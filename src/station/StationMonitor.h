@@ -69,7 +69,8 @@ class StationMonitor {
                    session::SessionObjects& session, MessageBoxes& boxes);
 
     // The window has loaded: watchdog armed, compass sectors set around the runway heading, the
-    // traffic table, queues and taxi reservations empty.
+    // mountains indexed for the terrain searches, the traffic table, queues and taxi reservations
+    // empty.
     void Load();
     // Command2: monitoring starts and the first tick holds a roll call. The table is kept.
     void Start();

@@ -90,6 +90,13 @@ class Monitor : public StationTest {
 };
 
 TEST_F(Monitor, LoadStartAndStopShowTheirStateAndKeepTheTable) {
+    terrain.Mountains = {{"Montaña No1", "Mountain", 47.0, -121.0, 14000}};
+    tables.Traffic.push_back(BlankTrafficRecord());
+    EnqueueLanding(tables, "N9");
+    monitor.Load();
+    EXPECT_TRUE(terrain.MountainIndex.Usable(1));
+    EXPECT_TRUE(tables.Traffic.empty());
+    EXPECT_TRUE(tables.LandingQueue.empty());
     EXPECT_EQ(monitor.State(), StationWindowState{});
     EXPECT_EQ(monitor.State().Label1, "NOT MONITORING TRAFFIC");
     EXPECT_EQ(monitor.LinkWatchdog(), 60);
