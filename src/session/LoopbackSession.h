@@ -72,6 +72,7 @@ class LoopbackNetwork {
         LoopbackSession* host = nullptr;
         std::vector<LoopbackSession*> members;  // the host included
         std::vector<Player> players;            // in the order they were created
+        std::map<int32_t, size_t> byId;         // index into players
         int32_t nextId = 1;
     };
 

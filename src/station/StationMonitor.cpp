@@ -15,8 +15,8 @@ namespace {
 using session::DirectPlay;
 using session::ReceivedMessage;
 
-// The sender's name, asked of the session only once a record is to be compared with it, and then
-// only once per message.
+// The sender's name, asked of the session only when there is a record to compare it with, and
+// then once per message.
 class SenderName {
   public:
     SenderName(DirectPlay& link, int32_t sender) : link_(link), sender_(sender) {}
@@ -191,7 +191,20 @@ StationNext StationMonitor::Tick() {
     return StationNext::Stay;
 }
 
+void StationMonitor::CallsignIndex::Build(const std::vector<TrafficRecord>& traffic) {
+    first_.clear();
+    unique_ = true;
+    for (size_t i = 0; i < traffic.size(); ++i) {
+        Added(traffic[i], i);
+    }
+}
+
+void StationMonitor::CallsignIndex::Added(const TrafficRecord& record, size_t index) {
+    unique_ = first_.emplace(record.callsign, index).second && unique_;
+}
+
 StationMonitor::Drained StationMonitor::DrainMessages(DirectPlay& link, int32_t self) {
+    byCallsign_.Build(tables_.Traffic);
     const auto count = link.GetMessageCount(self);
     if (!count) {
         return Drained::Stopped;
@@ -226,17 +239,21 @@ StationMonitor::Drained StationMonitor::HandleMessage(DirectPlay& link, int32_t 
             if (!name) {
                 return Drained::Stopped;
             }
-            const int known = FindTraffic(tables_, *name);
-            if (known >= 0) {
+            bool known = false;
+            byCallsign_.ForEach(traffic, *name, [&](TrafficRecord& pilot) {
                 // A known pilot answering the roll call; the draining goes on, so every answer
                 // and position of the tick is read.
-                traffic[static_cast<size_t>(known)].present = kTrue;
-            } else {
+                pilot.present = kTrue;
+                known = true;
+                return false;  // the first record only
+            });
+            if (!known) {
                 TrafficRecord pilot = BlankTrafficRecord();
                 pilot.callsign = *name;
                 pilot.playerId = received.from;
                 pilot.present = kTrue;
                 traffic.push_back(std::move(pilot));
+                byCallsign_.Added(traffic.back(), traffic.size() - 1);
             }
             return Drained::AllRead;
         }
@@ -251,48 +268,48 @@ StationMonitor::Drained StationMonitor::HandleMessage(DirectPlay& link, int32_t 
             CloseStation();
             return Drained::Removed;
         case session::kAircraftInformation: {
+            if (traffic.empty()) {
+                return Drained::AllRead;
+            }
+            const auto& name = sender.Get();
+            if (!name) {
+                return Drained::Stopped;
+            }
             std::optional<std::string> title;
-            for (TrafficRecord& pilot : traffic) {
-                const auto& name = sender.Get();
-                if (!name) {
-                    return Drained::Stopped;
-                }
-                if (pilot.callsign != *name) {
-                    continue;
-                }
+            const bool read = byCallsign_.ForEach(traffic, *name, [&](TrafficRecord& pilot) {
                 if (!title) {
                     title = session::DecodeInformation(message, header->size);
-                    if (!title) {
-                        return Drained::Stopped;
-                    }
                 }
-                pilot.aircraftType = *title;
-            }
-            return Drained::AllRead;
+                if (title) {
+                    pilot.aircraftType = *title;
+                }
+                return title.has_value();
+            });
+            return read ? Drained::AllRead : Drained::Stopped;
         }
         case session::kPositionShort:
         case session::kPositionLong: {
+            if (traffic.empty()) {
+                return Drained::AllRead;
+            }
+            const auto& name = sender.Get();
+            if (!name) {
+                return Drained::Stopped;
+            }
             std::optional<session::PositionFix> fix;
-            for (TrafficRecord& pilot : traffic) {
-                const auto& name = sender.Get();
-                if (!name) {
-                    return Drained::Stopped;
-                }
-                if (pilot.callsign != *name) {
-                    continue;
-                }
+            const bool read = byCallsign_.ForEach(traffic, *name, [&](TrafficRecord& pilot) {
                 if (!fix) {
                     fix = session::DecodePosition(message, header->type, terrain_.MagVarGrid);
-                    if (!fix) {
-                        return Drained::Stopped;
-                    }
                 }
-                pilot.heading = fix->heading;
-                pilot.latitude = fix->latitude;
-                pilot.longitude = fix->longitude;
-                pilot.altitudeFt = fix->altitudeFt;
-            }
-            return Drained::AllRead;
+                if (fix) {
+                    pilot.heading = fix->heading;
+                    pilot.latitude = fix->latitude;
+                    pilot.longitude = fix->longitude;
+                    pilot.altitudeFt = fix->altitudeFt;
+                }
+                return fix.has_value();
+            });
+            return read ? Drained::AllRead : Drained::Stopped;
         }
         case session::kChatText: {
             if (header->size <= 1) {
@@ -302,18 +319,18 @@ StationMonitor::Drained StationMonitor::HandleMessage(DirectPlay& link, int32_t 
             if (!text) {
                 return Drained::Stopped;
             }
-            for (TrafficRecord& pilot : traffic) {
-                const auto& name = sender.Get();
-                if (!name) {
-                    return Drained::Stopped;
-                }
-                if (pilot.callsign == *name &&
-                    ApplyPilotAnswer(pilot, *text, airport_.AirportName) ==
-                        AnswerResult::ConversionFailed) {
-                    return Drained::Stopped;
-                }
+            if (traffic.empty()) {
+                return Drained::AllRead;
             }
-            return Drained::AllRead;
+            const auto& name = sender.Get();
+            if (!name) {
+                return Drained::Stopped;
+            }
+            const bool read = byCallsign_.ForEach(traffic, *name, [&](TrafficRecord& pilot) {
+                return ApplyPilotAnswer(pilot, *text, airport_.AirportName) !=
+                       AnswerResult::ConversionFailed;
+            });
+            return read ? Drained::AllRead : Drained::Stopped;
         }
         default:
             return Drained::AllRead;  // other types, the session's own notices included

@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "session/SessionObjects.h"
 #include "shared/MessageBoxes.h"
@@ -98,6 +100,35 @@ class StationMonitor {
   private:
     enum class Drained { AllRead, Stopped, Removed };
 
+    // The records by callsign, so that attributing a message does not compare the sender's name
+    // with every record. Built when the draining starts (records are only added while it runs);
+    // when two records share a callsign the table is scanned in order instead.
+    class CallsignIndex {
+      public:
+        void Build(const std::vector<TrafficRecord>& traffic);
+        void Added(const TrafficRecord& record, size_t index);
+        // Calls `visit` with each record whose callsign is `name`, in table order, until it
+        // returns false; false when a visit did.
+        template <typename Visit>
+        bool ForEach(std::vector<TrafficRecord>& traffic, const std::string& name,
+                     Visit visit) const {
+            if (unique_) {
+                const auto it = first_.find(name);
+                return it == first_.end() || visit(traffic[it->second]);
+            }
+            for (TrafficRecord& r : traffic) {
+                if (r.callsign == name && !visit(r)) {
+                    return false;
+                }
+            }
+            return true;
+        }
+
+      private:
+        std::unordered_map<std::string, size_t> first_;
+        bool unique_ = true;
+    };
+
     Drained DrainMessages(session::DirectPlay& link, int32_t self);
     Drained HandleMessage(session::DirectPlay& link, int32_t self,
                           session::ReceivedMessage& received);
@@ -116,6 +147,7 @@ class StationMonitor {
     int16_t rollCallCountdown_ = 0;
     bool closed_ = false;
     bool inTick_ = false;
+    CallsignIndex byCallsign_;
     std::function<void()> observer_;
 };
 

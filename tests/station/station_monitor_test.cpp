@@ -294,6 +294,25 @@ TEST_F(Monitor, CloseButtonLeavesTheSessionAndClearsAirportAndStation) {
     EXPECT_EQ(monitor.CloseButton(), StationNext::Stay);
 }
 
+TEST_F(Monitor, EveryRecordWithTheSendersCallsignTakesHisMessages) {
+    Join("N1");
+    Join("N2");
+    AddPilot("N1", pilots["N1"].id);
+    AddPilot("N2", pilots["N2"].id);
+    AddPilot("N1", pilots["N1"].id);  // a second record under the same name, set up by hand
+    monitor.Start();
+    Position("N1", 12.0, 13.0, 1000);
+    Position("N2", 22.0, 23.0, 1000);
+    Present("N1");
+    Ticks(1);
+    ASSERT_EQ(tables.TrafficCount(), 3);  // the known name makes no new record
+    EXPECT_DOUBLE_EQ(tables.Traffic[0].latitude, 12.0);
+    EXPECT_DOUBLE_EQ(tables.Traffic[1].latitude, 22.0);
+    EXPECT_DOUBLE_EQ(tables.Traffic[2].latitude, 12.0);
+    EXPECT_EQ(tables.Traffic[0].present, kTrue);  // the first of them answers the roll call
+    EXPECT_EQ(tables.Traffic[2].present, kFalse);
+}
+
 TEST_F(Monitor, AFailedSendAtTheStartOfATickSkipsTheSessionWorkButNotTheDispatcher) {
     Join("N1");
     Join("N9");
