@@ -282,12 +282,11 @@ bool SendEmptyChat(DirectPlay& link, int32_t from) {
 bool SendChatLine(DirectPlay& link, int32_t from, std::string_view text,
                   const std::vector<int32_t>& recipients) {
     const Message line = EncodeChatLine(text);
+    bool all = true;
     for (int32_t to : recipients) {
-        if (!link.Send(from, to, line)) {
-            return false;
-        }
+        all = link.Send(from, to, line) && all;
     }
-    return true;
+    return all;
 }
 
 }  // namespace corvane::session

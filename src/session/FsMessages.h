@@ -129,7 +129,8 @@ bool SendRollCall(DirectPlay& link, int32_t from);
 bool SendInformationRequest(DirectPlay& link, int32_t from);
 bool SendPresent(DirectPlay& link, int32_t from);  // announces `from` itself
 bool SendEmptyChat(DirectPlay& link, int32_t from);
-// Once to each recipient; stops at the first refused send.
+// Once to each recipient. A refused recipient (one who has left) does not keep the line from the
+// others; false when any was refused.
 bool SendChatLine(DirectPlay& link, int32_t from, std::string_view text,
                   const std::vector<int32_t>& recipients);
 

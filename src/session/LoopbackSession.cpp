@@ -1,6 +1,7 @@
 #include "session/LoopbackSession.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "session/HostAddress.h"
 
@@ -150,7 +151,21 @@ std::optional<int32_t> LoopbackSession::CreatePlayer(std::string_view shortName,
         static_cast<int32_t>(s->players.size()) >= s->description.maxPlayers) {
         return std::nullopt;
     }
-    playerId_ = s->nextId++;
+    const auto taken = [s](int32_t id) { return s->byId.count(id) != 0; };
+    int32_t id = 0;
+    if (network_->assignedId_) {
+        id = *std::exchange(network_->assignedId_, std::nullopt);
+        if (id == 0 || taken(id)) {
+            return std::nullopt;
+        }
+    } else {
+        while (s->nextId == 0 || taken(s->nextId)) {
+            ++s->nextId;
+        }
+        id = s->nextId++;
+    }
+    playerId_ = id;
+    s->byId[playerId_] = s->players.size();
     s->players.push_back({playerId_, std::string(shortName), this});
     for (LoopbackSession* member : s->members) {
         if (member != this && member->playerId_ != 0) {
@@ -173,6 +188,10 @@ bool LoopbackSession::DestroyPlayer(int32_t playerId) {
 void LoopbackSession::RemoveOwnPlayer(LoopbackNetwork::Hosted& s) {
     const int32_t id = playerId_;
     std::erase_if(s.players, [&](const auto& p) { return p.id == id; });
+    s.byId.clear();
+    for (size_t i = 0; i < s.players.size(); ++i) {
+        s.byId[s.players[i].id] = i;
+    }
     playerId_ = 0;
     for (LoopbackSession* member : s.members) {
         if (member != this && member->playerId_ != 0) {
@@ -195,12 +214,11 @@ bool LoopbackSession::Send(int32_t from, int32_t to, const Message& message) {
         }
         return true;
     }
-    const auto it = std::find_if(s->players.begin(), s->players.end(),
-                                 [&](const auto& p) { return p.id == to; });
-    if (it == s->players.end()) {
+    const auto it = s->byId.find(to);
+    if (it == s->byId.end()) {
         return false;
     }
-    it->owner->Deliver(from, message);
+    s->players[it->second].owner->Deliver(from, message);
     return true;
 }
 
@@ -226,12 +244,11 @@ std::optional<std::string> LoopbackSession::PlayerName(int32_t playerId) {
     if (!s || network_->TakeFailure(LoopbackCall::PlayerName)) {
         return std::nullopt;
     }
-    for (const auto& p : s->players) {
-        if (p.id == playerId) {
-            return p.name;
-        }
+    const auto it = s->byId.find(playerId);
+    if (it == s->byId.end()) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    return s->players[it->second].name;
 }
 
 bool LoopbackSession::Close() {

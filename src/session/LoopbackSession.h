@@ -50,6 +50,11 @@ class LoopbackNetwork {
     // The next call of `call`, on whichever object of this network, fails once.
     void FailNext(LoopbackCall call) { failures_.insert(call); }
 
+    // The next player created on this network gets `id` (any value but 0) instead of the
+    // session's next number, for a replay that names its players' ids. That CreatePlayer fails
+    // when the session already has a player with the id.
+    void AssignNextPlayerId(int32_t id) { assignedId_ = id; }
+
     const std::vector<Connection>& Connections() const { return connections_; }
     // The sessions hosted now, by host address.
     std::vector<SessionDescription> HostedSessions() const;
@@ -67,6 +72,7 @@ class LoopbackNetwork {
         LoopbackSession* host = nullptr;
         std::vector<LoopbackSession*> members;  // the host included
         std::vector<Player> players;            // in the order they were created
+        std::map<int32_t, size_t> byId;         // index into players
         int32_t nextId = 1;
     };
 
@@ -75,6 +81,7 @@ class LoopbackNetwork {
     std::vector<Connection> connections_;
     std::map<std::string, Hosted> sessions_;  // by "host:port"
     std::multiset<LoopbackCall> failures_;
+    std::optional<int32_t> assignedId_;
     std::set<LoopbackSession*> endpoints_;
 };
 

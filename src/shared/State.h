@@ -121,6 +121,16 @@ struct StationTables {
     GroundBookkeeping Ground;
     uint32_t NextReservationSerial = 1;
 
+    // Who stands on the runway, worked out once per dispatcher pass: no controller moves an
+    // aircraft, so the answer holds for the whole pass. Outside a pass every question is answered
+    // afresh.
+    struct RunwayOccupants {
+        bool inPass = false;
+        bool known = false;
+        std::vector<std::string> callsigns;
+    };
+    RunwayOccupants RunwayCheck;
+
     int16_t TrafficCount() const { return static_cast<int16_t>(Traffic.size()); }
 };
 

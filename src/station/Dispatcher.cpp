@@ -159,6 +159,12 @@ void InService(StationContext& context, TrafficRecord& pilot) {
 
 void DispatchPilotDialogue(StationContext& context, ChatSender& chat) {
     StationTables& tables = context.tables;
+    // Nothing moves during the pass: who stands on the runway is worked out once for all of it.
+    tables.RunwayCheck = {true, false, {}};
+    struct EndOfPass {
+        StationTables& tables;
+        ~EndOfPass() { tables.RunwayCheck = {}; }
+    } endOfPass{tables};
     const size_t count = tables.Traffic.size();
     for (size_t i = 0; i < count && i < tables.Traffic.size(); ++i) {
         tables.OtherPilotMessages.clear();

@@ -8,7 +8,7 @@
 #include "shell/Form1.h"
 #include "shell/Form5.h"
 #include "shell/Form7.h"
-#include "ui/PlaceholderWindow.h"
+#include "station/Form4.h"
 
 namespace corvane::ui {
 
@@ -42,9 +42,7 @@ void Application::ShowConnectionWindow() {
 }
 
 void Application::ShowStationWindow() {
-    Replace(new PlaceholderWindow("Form4", "ATC Station Window",
-                                  "The station window is not part of this build yet: the session "
-                                  "was joined and stays open until the program ends."));
+    Replace(new station::Form4(context_));
 }
 
 void Application::ShowAboutWindow() {

@@ -94,6 +94,29 @@ TEST(LoopbackSession, PlayersGetIdsInOrderAndLearnEachOthersNames) {
     EXPECT_EQ(b->GetMessageCount(3), 0);
 }
 
+TEST(LoopbackSession, AnAssignedIdIsUsedOnceAndNumberingSkipsTakenIds) {
+    LoopbackNetwork net;
+    LoopbackHost host(net);  // player 1
+    net.AssignNextPlayerId(3);
+    auto a = Joined(net, "N1");
+    EXPECT_EQ(a->LocalPlayer(), 3);
+    auto b = Joined(net, "N2");
+    EXPECT_EQ(b->LocalPlayer(), 2);
+    auto c = Joined(net, "N3");
+    EXPECT_EQ(c->LocalPlayer(), 4);  // 3 is taken
+    net.AssignNextPlayerId(-7);      // any id but 0
+    auto d = Joined(net, "N4");
+    EXPECT_EQ(d->LocalPlayer(), -7);
+    EXPECT_EQ(a->PlayerName(-7), "N4");
+
+    for (int32_t id : {3, 0}) {
+        net.AssignNextPlayerId(id);
+        auto e = net.NewSession();
+        ASSERT_TRUE(e->Open(net.HostedSessions()[0], OpenMode::Join));
+        EXPECT_FALSE(e->CreatePlayer("N5", "Player").has_value()) << id;
+    }
+}
+
 TEST(LoopbackSession, MessagesGoToOneOrToEveryOtherPlayerInOrder) {
     LoopbackNetwork net;
     LoopbackHost host(net);

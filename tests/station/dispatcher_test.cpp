@@ -179,5 +179,43 @@ TEST_F(Dispatcher, AirportWithoutGroundFrequencyUsesTheAdvisoryFrequency) {
               "5-Announce Taxi to Gate or Parking 6-Close ATC Services");
 }
 
+// Who stands on the runway is worked out once per pass, but each pilot's question still leaves
+// out the pilot himself.
+TEST_F(Dispatcher, TheRunwayCheckOfAPassLeavesOutTheAskingPilot) {
+    airport.RunwayLength = 10000;
+    airport.RunwayWidth = 200;
+    const std::string menu =
+        ". Choose one of the following options for the Tower frequency: 1-Tune KBFI Ground "
+        "Frequency 2-Request VFR Takeoff Clearance 3-Close ATC Services";
+    const auto onTower = [&](const std::string& cs, int32_t id, bool onRunway, bool asks) {
+        TrafficRecord& p = AddPilot(cs, id);
+        const GeoPoint at = onRunway
+                                ? nav::PointAtFeet(airport.RunwayLat, airport.RunwayLon, 130, 3000)
+                                : nav::PointAtFeet(airport.RunwayLat, airport.RunwayLon, 0, 3000);
+        p.latitude = at.latitude;
+        p.longitude = at.longitude;
+        p.heading = 130;
+        p.atcActive = 1;
+        p.frequency = airport.TowerFreq;
+        p.status = "Taxiing to runway";
+        p.pendingMenu = cs + menu;
+        p.choice = asks ? 2 : 0;
+    };
+    // The pilot on the runway asks after one who is not: nobody else is on it.
+    onTower("APRON", 1, false, false);
+    onTower("LINEDUP", 2, true, true);
+    Pass();
+    EXPECT_EQ(tables.Traffic[1].status, "Acknowledge Takeoff");
+
+    // The pilot off the runway asks after one who is on it: he must hold short.
+    tables.Traffic.clear();
+    tables.TakeoffQueue.clear();
+    onTower("LINEDUP", 2, true, false);
+    onTower("APRON", 1, false, true);
+    Pass();
+    EXPECT_EQ(tables.Traffic[1].status, "Acknowledge Hold short");
+    EXPECT_FALSE(tables.RunwayCheck.inPass);  // outside a pass every question is answered afresh
+}
+
 }  // namespace
 }  // namespace corvane::station::testing

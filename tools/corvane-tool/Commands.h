@@ -18,6 +18,8 @@ struct Command {
 // Prints "corvane-tool: <message>" on standard error and returns 2.
 int Fail(const std::string& message);
 
+int RunReplay(const Args& args);
+
 // The table of subcommands, in the order `help` lists them (main.cpp).
 const std::vector<Command>& AllCommands();
 

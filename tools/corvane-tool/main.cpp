@@ -36,6 +36,7 @@ const std::vector<Command>& AllCommands() {
          MakeScenery},
         {"decode-bgl", "decode-bgl FILE [--magdec FILE]   the airports of one BGL file as JSON",
          DecodeBgl},
+        {"replay", "replay [--verbose] SCRIPT  the station against a scripted session", RunReplay},
     };
     return commands;
 }
