@@ -23,4 +23,8 @@ int RunReplay(const Args& args);
 // The table of subcommands, in the order `help` lists them (main.cpp).
 const std::vector<Command>& AllCommands();
 
+// Subcommands, each in its own file.
+int MakeScenery(const Args& args);  // MakeScenery.cpp
+int DecodeBgl(const Args& args);    // DecodeBgl.cpp
+
 }  // namespace corvane::tool
