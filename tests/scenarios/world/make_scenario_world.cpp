@@ -1,6 +1,8 @@
-// Writes the small world the scenarios run in, into the folder named on the command line:
-// corvane.cfg, world_airports.dat, world_terrain.db and FS2002/SCENERY/MAGDEC.BGL (a table of zero
-// variation, so magnetic and true headings agree and the scenarios can be worked out by hand).
+// Writes a world the scenarios run in, into the folder named on the command line.
+//
+// make_scenario_world FOLDER: corvane.cfg, world_airports.dat, world_terrain.db and
+// FS2002/SCENERY/MAGDEC.BGL (a table of zero variation, so magnetic and true headings agree and
+// the scenarios can be worked out by hand):
 //
 //   KBFI  BOEING FLD   ground 121.9, tower 120.6, approach 119.2, centre 128.5; runway 13R
 //                      starting at the airport position; taxiway A from an apron point 0.005
@@ -9,6 +11,10 @@
 //   KRNT  RENTON MUNI  ground 121.6, tower 124.7, centre 128.5, no approach; no taxiways
 //   S50   AUBURN MUNI  advisory frequency 122.7 only
 //   S43   HARVEY FLD   no frequency at all
+//
+// make_scenario_world --demo FOLDER TERRAIN: FOLDER already holds the demo world's FS2002 folder
+// (corvane-tool make-scenery); the database is built from its scenery as the first run builds it,
+// and TERRAIN is copied in as world_terrain.db.
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -16,6 +22,8 @@
 #include <vector>
 
 #include "scenery/AirportDatabase.h"
+#include "scenery/FirstRunBuild.h"
+#include "scenery/MagneticVariation.h"
 #include "shared/Bytes.h"
 #include "shared/State.h"
 #include "shell/Config.h"
@@ -48,11 +56,50 @@ bool WriteFile(const std::filesystem::path& file, const std::string& bytes) {
     return static_cast<bool>(out);
 }
 
+// The demo world's database, built from its scenery as the settings window builds it on a first
+// run.
+int BuildDemoWorld(const std::filesystem::path& folder, const std::filesystem::path& terrain) {
+    std::error_code ec;
+    std::filesystem::copy_file(terrain, folder / shell::kTerrainFileName,
+                               std::filesystem::copy_options::overwrite_existing, ec);
+    std::filesystem::remove(folder / shell::kConfigFileName, ec);
+    std::filesystem::remove(folder / shell::kAirportsFileName, ec);
+    Config config;
+    config.FsMainFolder = (folder / "FS2002").string();
+    if (!WriteFile(folder / shell::kConfigFileName, shell::StageOneBytes(config.FsMainFolder))) {
+        std::cerr << "make_scenario_world: cannot write into " << folder << "\n";
+        return 1;
+    }
+    static MagneticVariationGrid grid{};
+    scenery::ReadMagdec(scenery::MagdecPath(config.FsMainFolder), grid);
+    RecordedMessageBoxes boxes;
+    scenery::FirstRunBuild build(config, grid, [] { return std::vector<scenery::Volume>{}; });
+    if (build.Start(boxes) == scenery::BuildState::Scanning) {
+        for (int i = 0; i < 100000; ++i) {
+            const scenery::TickResult tick = build.Tick(boxes);
+            if (tick == scenery::TickResult::AllScanned || tick == scenery::TickResult::Failed) {
+                break;
+            }
+        }
+    }
+    if (build.State() != scenery::BuildState::AllScanned ||
+        build.Finish(folder, scenery::WriteAirportDatabase, boxes) != scenery::BuildState::Done) {
+        std::cerr << "make_scenario_world: the demo world's database could not be built"
+                  << (boxes.shown.empty() ? "" : ": " + boxes.shown.back().text) << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (argc == 4 && std::string(argv[1]) == "--demo") {
+        return BuildDemoWorld(argv[2], argv[3]);
+    }
     if (argc != 2) {
-        std::cerr << "usage: make_scenario_world FOLDER\n";
+        std::cerr << "usage: make_scenario_world FOLDER | make_scenario_world --demo FOLDER "
+                     "TERRAIN\n";
         return 2;
     }
     const std::filesystem::path folder = argv[1];
