@@ -1,7 +1,6 @@
 #include "scenery/FirstRunBuild.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "shell/Config.h"
 #include "shell/Startup.h"
@@ -9,25 +8,6 @@
 namespace corvane::scenery {
 
 namespace fs = std::filesystem;
-
-bool ReadWholeFile(const fs::path& file, std::vector<uint8_t>& bytes, std::string& error) {
-    std::ifstream in(file, std::ios::binary);
-    std::error_code ec;
-    const auto size = fs::file_size(file, ec);
-    if (!in || ec) {
-        error = "it cannot be opened";
-        return false;
-    }
-    // In one read of the size the folder gives; a file that shrank meanwhile keeps what it had.
-    bytes.resize(static_cast<size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) {
-        error = "it cannot be read to its end";
-        return false;
-    }
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    return true;
-}
 
 FirstRunBuild::FirstRunBuild(Config& config, const MagneticVariationGrid& grid,
                              DriveLister listDrives)

@@ -23,6 +23,7 @@
 #include "scenery/CaseFolders.h"
 #include "scenery/SceneryCfg.h"
 #include "scenery/Volumes.h"
+#include "scenery/WholeFile.h"
 #include "shared/MessageBoxes.h"
 #include "shared/Records.h"
 #include "shared/State.h"
@@ -141,9 +142,5 @@ class FirstRunBuild {
     std::vector<DamagedFile> damagedFiles_;
     int32_t filesWithoutSignature_ = 0;
 };
-
-// Reads a whole file; false with the reason when it cannot be read.
-bool ReadWholeFile(const std::filesystem::path& file, std::vector<uint8_t>& bytes,
-                   std::string& error);
 
 }  // namespace corvane::scenery

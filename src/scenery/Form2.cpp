@@ -98,6 +98,10 @@ Form2::Form2(ui::AppContext& context)
     Read_World_Airports->setObjectName("Read_World_Airports");
     Read_World_Airports->setInterval(1000);
     connect(Read_World_Airports, &QTimer::timeout, this, &Form2::Read_World_Airports_Timer);
+    Scan_Bgl = new QTimer(this);
+    Scan_Bgl->setObjectName("Scan_Bgl");
+    Scan_Bgl->setInterval(5);
+    connect(Scan_Bgl, &QTimer::timeout, this, &Form2::Scan_Bgl_Timer);
     Read_All_Mountains = new QTimer(this);
     Read_All_Mountains->setObjectName("Read_All_Mountains");
     Read_All_Mountains->setInterval(1000);
@@ -122,7 +126,7 @@ void Form2::Read_World_Airports_Timer() {
         case SettingsWindowLogic::AirportsOutcome::ListReady:
             break;
         case SettingsWindowLogic::AirportsOutcome::DatabaseMissing:
-            StartFirstRunScan();
+            FollowBuild(logic_.StartFirstRunBuild());
             break;
         case SettingsWindowLogic::AirportsOutcome::Failed:
             context_.chain.EndProgram();
@@ -142,9 +146,24 @@ void Form2::Read_All_Mountains_Timer() {
     }
 }
 
-void Form2::StartFirstRunScan() {
-    context_.boxes.Show(BoxIcon::Exclamation, kDatabaseMissingText);
-    context_.chain.EndProgram();
+void Form2::Scan_Bgl_Timer() {
+    // Stopped while the tick works, so that a box it shows cannot let the next tick run.
+    Scan_Bgl->stop();
+    FollowBuild(logic_.ScanBglTick());
+}
+
+void Form2::FollowBuild(SettingsWindowLogic::BuildOutcome outcome) {
+    switch (outcome) {
+        case SettingsWindowLogic::BuildOutcome::Scanning:
+            Scan_Bgl->start();
+            break;
+        case SettingsWindowLogic::BuildOutcome::Stalled:
+        case SettingsWindowLogic::BuildOutcome::ListReady:
+            break;
+        case SettingsWindowLogic::BuildOutcome::Failed:
+            context_.chain.EndProgram();
+            break;
+    }
 }
 
 void Form2::Label2_Change() {
@@ -181,6 +200,12 @@ void Form2::SetActivity(const std::string& text1) {
 
 void Form2::ResetProgress() {
     ProgressBar1->setValue(0);
+    ProgressBar1->repaint();
+}
+
+void Form2::SetProgress(int32_t value, int32_t maximum) {
+    ProgressBar1->setRange(0, maximum);
+    ProgressBar1->setValue(value);
     ProgressBar1->repaint();
 }
 

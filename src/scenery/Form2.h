@@ -17,7 +17,8 @@
 
 namespace corvane::scenery {
 
-// "Settings": loads the airport database, lets the user pick the airport and reads the mountains
+// "Settings": loads the airport database (or builds it from the simulator's scenery on the first
+// run, one BGL file per Scan_Bgl tick), lets the user pick the airport and reads the mountains
 // around it, then hands over to the connection window.
 class Form2 : public QMainWindow, private SettingsView {
     Q_OBJECT
@@ -31,6 +32,7 @@ class Form2 : public QMainWindow, private SettingsView {
 
   public slots:
     void Read_World_Airports_Timer();
+    void Scan_Bgl_Timer();
     void Read_All_Mountains_Timer();
 
   private:
@@ -38,12 +40,13 @@ class Form2 : public QMainWindow, private SettingsView {
     void Label2_Change();
     void Command1_Click();
     void Command2_Click();
-    // The database is missing and must be built from the simulator's scenery first.
-    void StartFirstRunScan();
+    // What the window does after a step of the first-run build.
+    void FollowBuild(SettingsWindowLogic::BuildOutcome outcome);
 
     void SetStatus(const std::string& label2) override;
     void SetActivity(const std::string& text1) override;
     void ResetProgress() override;
+    void SetProgress(int32_t value, int32_t maximum) override;
     void FillAirportList(const std::vector<std::string>& lines) override;
 
     ui::AppContext& context_;
@@ -60,6 +63,7 @@ class Form2 : public QMainWindow, private SettingsView {
     QPushButton* Command2;
     QAction* abot1;
     QTimer* Read_World_Airports;
+    QTimer* Scan_Bgl;
     QTimer* Read_All_Mountains;
     QStringListModel* airportLines_;
     QCompleter* airportCompleter_;

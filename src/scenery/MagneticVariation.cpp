@@ -1,11 +1,9 @@
 #include "scenery/MagneticVariation.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <system_error>
 #include <vector>
 
+#include "scenery/WholeFile.h"
 #include "shared/Bytes.h"
 #include "shared/Text.h"
 
@@ -14,8 +12,6 @@ namespace corvane::scenery {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr size_t kTableBytes = 2 * static_cast<size_t>(kMagVarCells);
 
 // Copies the values the table bytes hold, from cell 0 on.
 int32_t CopyCells(std::span<const uint8_t> table, MagneticVariationGrid& grid) {
@@ -74,41 +70,12 @@ MagdecResult ParseMagdec(std::span<const uint8_t> bytes, MagneticVariationGrid& 
 }
 
 MagdecResult ReadMagdec(const fs::path& file, MagneticVariationGrid& grid) {
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) {
-        return {MagdecStatus::Unreadable, 0,
-                fs::exists(file, ec) ? "not a regular file" : "no such file"};
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!ReadWholeFile(file, bytes, error)) {
+        return {MagdecStatus::Unreadable, 0, error};
     }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return {MagdecStatus::Unreadable, 0, std::strerror(errno)};
-    }
-    std::vector<uint8_t> header(kMagdecTableOffsetAt + 4);
-    in.read(reinterpret_cast<char*>(header.data()), static_cast<std::streamsize>(header.size()));
-    header.resize(static_cast<size_t>(in.gcount()));
-    const auto tableAt = ByteReader(header).PeekAt<int32_t>(kMagdecTableOffsetAt);
-    if (!tableAt) {
-        if (in.bad()) {
-            return {MagdecStatus::Unreadable, 0, std::strerror(errno)};
-        }
-        return {MagdecStatus::Short, 0, {}};
-    }
-    if (*tableAt < 1) {
-        return {MagdecStatus::NoTable, 0, {}};
-    }
-    in.clear();
-    in.seekg(static_cast<std::streamoff>(*tableAt) + static_cast<std::streamoff>(kMagdecTableSkip));
-    std::vector<uint8_t> table(kTableBytes);
-    if (in) {
-        in.read(reinterpret_cast<char*>(table.data()), static_cast<std::streamsize>(table.size()));
-        table.resize(static_cast<size_t>(in.gcount()));
-    } else {
-        table.clear();
-    }
-    if (in.bad()) {
-        return {MagdecStatus::Unreadable, 0, std::strerror(errno)};
-    }
-    return FromTable(table, grid);
+    return ParseMagdec(bytes, grid);
 }
 
 fs::path MagdecPath(const std::string& fsMainFolder) {

@@ -4,8 +4,6 @@
 //   offset 110   Long B, where the variation table starts; no table when B < 1
 //   B + 8 + 2i   signed 16-bit value of grid cell i = (lat + 90) + 181 * lon,
 //                lat -90..90, lon 0..359 east; 65161 values, longitude-major
-//
-// Only the header Long and the table are read, never the whole file.
 
 #include <cstdint>
 #include <filesystem>
@@ -36,7 +34,7 @@ struct MagdecResult {
 // values.
 MagdecResult ParseMagdec(std::span<const uint8_t> bytes, MagneticVariationGrid& grid);
 
-// Reads the file at `file` into `grid` as ParseMagdec does.
+// Reads the whole file at `file` and hands its bytes to ParseMagdec.
 MagdecResult ReadMagdec(const std::filesystem::path& file, MagneticVariationGrid& grid);
 
 // FsMainFolder + "\scenery\magdec.bgl", with "scenery" and "magdec.bgl" found whatever their letter

@@ -11,13 +11,17 @@ namespace corvane::scenery {
 namespace fs = std::filesystem;
 
 SettingsWindowLogic::SettingsWindowLogic(fs::path workDir, Config& config, ChosenAirport& airport,
-                                         Terrain& terrain, MessageBoxes& boxes, SettingsView& view)
+                                         Terrain& terrain, MessageBoxes& boxes, SettingsView& view,
+                                         FirstRunBuild::DriveLister listDrives)
     : workDir_(std::move(workDir)),
       config_(config),
       airport_(airport),
       terrain_(terrain),
       boxes_(boxes),
-      view_(view) {}
+      view_(view),
+      listDrives_(std::move(listDrives)) {}
+
+SettingsWindowLogic::~SettingsWindowLogic() = default;
 
 fs::path SettingsWindowLogic::AirportsFile() const {
     return workDir_ / shell::kAirportsFileName;
@@ -57,9 +61,13 @@ SettingsWindowLogic::AirportsOutcome SettingsWindowLogic::ReadWorldAirports() {
                         std::to_string(database.content.firstDamagedRecord + 1) +
                         " on: those airports are listed blank.");
     }
-    airportList_ = std::move(database.content.airports);
-
     view_.SetActivity("Adding airports to list");
+    ShowList(std::move(database.content.airports));
+    return AirportsOutcome::ListReady;
+}
+
+void SettingsWindowLogic::ShowList(std::vector<AirportRecord> airports) {
+    airportList_ = std::move(airports);
     lines_.clear();
     lines_.reserve(airportList_.size());
     for (const AirportRecord& r : airportList_) {
@@ -69,7 +77,49 @@ SettingsWindowLogic::AirportsOutcome SettingsWindowLogic::ReadWorldAirports() {
     view_.SetActivity("");
     view_.ResetProgress();
     view_.SetStatus(kDoneText);
-    return AirportsOutcome::ListReady;
+}
+
+SettingsWindowLogic::BuildOutcome SettingsWindowLogic::StartFirstRunBuild() {
+    if (!build_) {
+        build_ = std::make_unique<FirstRunBuild>(config_, terrain_.MagVarGrid, listDrives_);
+        build_->SetText1Observer([this](const std::string& text1) { view_.SetActivity(text1); });
+    }
+    switch (build_->Start(boxes_)) {
+        case BuildState::Scanning:
+            view_.SetProgress(build_->ProgressValue(), build_->ProgressMaximum());
+            return BuildOutcome::Scanning;
+        case BuildState::Stalled:
+            return BuildOutcome::Stalled;
+        default:
+            return BuildOutcome::Failed;
+    }
+}
+
+SettingsWindowLogic::BuildOutcome SettingsWindowLogic::ScanBglTick() {
+    if (!build_) {
+        return BuildOutcome::Stalled;
+    }
+    switch (build_->Tick(boxes_)) {
+        case TickResult::ScannedFile:
+            view_.SetProgress(build_->ProgressValue(), build_->ProgressMaximum());
+            return BuildOutcome::Scanning;
+        case TickResult::SkippedArea:
+        case TickResult::AreaDone:
+            return BuildOutcome::Scanning;
+        case TickResult::Failed:
+            return BuildOutcome::Failed;
+        case TickResult::Idle:
+            return build_->State() == BuildState::Failed ? BuildOutcome::Failed
+                                                         : BuildOutcome::Stalled;
+        case TickResult::AllScanned:
+            break;
+    }
+    // The finishing tick.
+    if (build_->Finish(workDir_, WriteAirportDatabase, boxes_) != BuildState::Done) {
+        return BuildOutcome::Failed;
+    }
+    ShowList(build_->TakeAirports());
+    return BuildOutcome::ListReady;
 }
 
 bool SettingsWindowLogic::SelectAirport(int listIndex) {

@@ -12,7 +12,7 @@
 #include "scenery-writer/World.h"
 #include "scenery/BglDecoder.h"
 #include "scenery/FirstRunBuild.h"
-#include "scenery/MagdecReader.h"
+#include "scenery/MagneticVariation.h"
 #include "shell/Config.h"
 #include "support/TempDir.h"
 
@@ -65,7 +65,7 @@ TEST(WriterEncodings, OffsetsComeBackAsThePositionsTheyWereMadeFrom) {
 TEST(WriterMagdec, TheTableReadsBackAndTheSmoothFieldHasEastAndWest) {
     const MagneticVariationGrid grid = MagdecGrid({});
     MagneticVariationGrid read{};
-    ASSERT_EQ(scenery::ReadMagdecGrid(WriteMagdec(grid), read), scenery::MagdecStatus::Loaded);
+    ASSERT_EQ(scenery::ParseMagdec(WriteMagdec(grid), read).status, scenery::MagdecStatus::Read);
     EXPECT_EQ(read, grid);
     // -35 sin(2 (238 - 260)) cos 47 = 16.6 degrees east at Seattle; 40 N 285 E gives 20.5 west.
     EXPECT_NEAR(SmoothVariationDeg(47, 238), 16.58, 0.01);
@@ -113,11 +113,8 @@ class DemoWorld : public ::testing::Test {
     void SetUp() override {
         const WorldDescription world = ParseWorldDescription(SourceFile("data/demo-world.json"));
         ASSERT_EQ(WriteWorld(world, dir_.Path() / "FS2002"), "");
-        std::vector<uint8_t> magdec;
-        std::string error;
-        ASSERT_TRUE(
-            scenery::ReadWholeFile(dir_.Path() / "FS2002/Scenery/magdec.bgl", magdec, error));
-        ASSERT_EQ(scenery::ReadMagdecGrid(magdec, grid_), scenery::MagdecStatus::Loaded);
+        ASSERT_EQ(scenery::ReadMagdec(dir_.Path() / "FS2002/Scenery/magdec.bgl", grid_).status,
+                  scenery::MagdecStatus::Read);
         config_.FsMainFolder = (dir_.Path() / "FS2002").string();
         scenery::FirstRunBuild build(config_, grid_, [] { return std::vector<scenery::Volume>{}; });
         ASSERT_EQ(build.Start(boxes_), scenery::BuildState::Scanning);

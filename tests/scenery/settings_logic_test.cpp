@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "scenery-writer/World.h"
 #include "scenery/AirportDatabase.h"
 #include "scenery/SettingsWindowLogic.h"
 #include "shared/Bytes.h"
+#include "shell/Config.h"
 #include "support/TempDir.h"
 
 namespace corvane::scenery {
@@ -14,6 +16,9 @@ class RecordedView final : public SettingsView {
     void SetStatus(const std::string& label2) override { events.push_back("Label2=" + label2); }
     void SetActivity(const std::string& text1) override { events.push_back("Text1=" + text1); }
     void ResetProgress() override { events.push_back("ProgressBar1=0"); }
+    void SetProgress(int32_t value, int32_t maximum) override {
+        events.push_back("ProgressBar1=" + std::to_string(value) + "/" + std::to_string(maximum));
+    }
     void FillAirportList(const std::vector<std::string>& lines) override {
         events.push_back("Combo1 filled");
         combo = lines;
@@ -58,7 +63,46 @@ class SettingsLogic : public ::testing::Test {
     Terrain terrain;
     RecordedMessageBoxes boxes;
     RecordedView view;
-    SettingsWindowLogic logic{dir.Path(), config, airport, terrain, boxes, view};
+    SettingsWindowLogic logic{
+        dir.Path(), config, airport, terrain, boxes, view, [] { return std::vector<Volume>{}; }};
+};
+
+// One airport area with two files (three airports) and one other area; stage one written.
+class FirstRunLogic : public SettingsLogic {
+  protected:
+    void SetUp() override {
+        SettingsLogic::SetUp();
+        writer::WorldDescription world;
+        world.magdec.smooth = false;
+        world.magdec.constantDeg = 10;
+        const auto bgl = [](const std::string& name, std::vector<std::string> idents) {
+            writer::BglFileDescription f;
+            f.name = name;
+            for (const std::string& ident : idents) {
+                writer::Airport a;
+                a.ident = ident;
+                a.name = "Field " + ident;
+                a.lat = 47.5;
+                a.lon = -122.3;
+                f.content.airports.push_back(a);
+            }
+            return f;
+        };
+        world.areas = {
+            {"[Area.001]",
+             {"Title=Default Terrain", "Local=Scenery\\World"},
+             "Scenery/World/Scenery",
+             {}},
+            {"[Area.002]",
+             {"Title=Airport and Facilities Data", "Local=Scenery\\NAmerica", "Required=TRUE"},
+             "Scenery/NAmerica/Scenery",
+             {bgl("AP_A.BGL", {"KSEA", "KBFI"}), bgl("AP_B.BGL", {"KPAE"})}},
+        };
+        ASSERT_EQ(writer::WriteWorld(world, dir / "FS2002"), "");
+        ASSERT_EQ(shell::WriteStageOne(dir / "corvane.cfg", config.FsMainFolder), "");
+        stageOne = dir.Read("corvane.cfg");
+    }
+    std::string stageOne;
 };
 
 TEST_F(SettingsLogic, LoadingFillsTheListInOrderWithDuplicates) {
@@ -115,6 +159,82 @@ TEST_F(SettingsLogic, MissingDatabaseAsksForTheFirstRunScan) {
     EXPECT_EQ(logic.ReadWorldAirports(), SettingsWindowLogic::AirportsOutcome::DatabaseMissing);
     EXPECT_TRUE(view.combo.empty());
     EXPECT_EQ(terrain.MagVarGrid[0], 1821);  // the grid is read first all the same
+}
+
+TEST_F(FirstRunLogic, BuildsTheDatabaseTickByTickAndFillsTheList) {
+    logic.Load();
+    ASSERT_EQ(logic.ReadWorldAirports(), SettingsWindowLogic::AirportsOutcome::DatabaseMissing);
+    // 10 degrees east: 1820.4 as a 16-bit value.
+    EXPECT_EQ(terrain.MagVarGrid[12345], 1820);
+    ASSERT_EQ(logic.StartFirstRunBuild(), SettingsWindowLogic::BuildOutcome::Scanning);
+    EXPECT_EQ(view.events,
+              (std::vector<std::string>{"Label2=Processing Please Wait...", "Text1=Magdec.bgl file",
+                                        "Text1=Scenery.cfg file", "ProgressBar1=0/3"}));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0], (ShownBox{BoxIcon::Information, kFirstRunText}));
+
+    view.events.clear();
+    using O = SettingsWindowLogic::BuildOutcome;
+    std::vector<O> ticks;
+    for (int i = 0; i < 20 && (ticks.empty() || ticks.back() == O::Scanning); ++i) {
+        ticks.push_back(logic.ScanBglTick());
+    }
+    // The terrain area, the two files, the listing found exhausted, the finishing tick.
+    EXPECT_EQ(ticks,
+              (std::vector<O>{O::Scanning, O::Scanning, O::Scanning, O::Scanning, O::ListReady}));
+    const std::string area = "Text1=Airport and Facilities Data";
+    EXPECT_EQ(view.events, (std::vector<std::string>{
+                               area, "ProgressBar1=1/3", area, "ProgressBar1=2/3", area,
+                               "Text1=Creating database", "Text1=Adding airports to list",
+                               "Combo1 filled", "Text1=", "ProgressBar1=0", "Label2=Done!"}));
+    EXPECT_EQ(view.combo, (std::vector<std::string>{"KSEA (FIELD KSEA)", "KBFI (FIELD KBFI)",
+                                                    "KPAE (FIELD KPAE)"}));
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1], (ShownBox{BoxIcon::Information, kDatabaseCreatedText}));
+    EXPECT_EQ(config.AirportCount, 3);
+    EXPECT_EQ(dir.Read("corvane.cfg"), stageOne + "\r\n\r\n[Total Airports]\r\ntotal_airports=3");
+    const AirportDatabaseFile read = ReadAirportDatabase(dir / "world_airports.dat", 3);
+    ASSERT_EQ(read.error, "");
+    EXPECT_EQ(read.content.extraBytes, 0u);  // exactly three records and the blank one
+    EXPECT_EQ(read.content.airports[2].ident, "KPAE");
+    EXPECT_EQ(logic.ScanBglTick(), O::Stalled);  // over: nothing more happens
+
+    // The list works as a loaded one does.
+    ASSERT_TRUE(logic.SelectAirport(1));
+    EXPECT_EQ(airport.AirportIdent, "KBFI");
+}
+
+TEST_F(FirstRunLogic, ACountWithoutADatabaseStallsWithTheControlsOff) {
+    config.AirportCount = 12;
+    logic.Load();
+    ASSERT_EQ(logic.ReadWorldAirports(), SettingsWindowLogic::AirportsOutcome::DatabaseMissing);
+    EXPECT_EQ(logic.StartFirstRunBuild(), SettingsWindowLogic::BuildOutcome::Stalled);
+    EXPECT_EQ(logic.ScanBglTick(), SettingsWindowLogic::BuildOutcome::Stalled);
+    EXPECT_EQ(view.events.back(), "Text1=Scenery.cfg file");  // never "Done!"
+    EXPECT_FALSE(dir.Exists("world_airports.dat"));
+    EXPECT_EQ(dir.Read("corvane.cfg"), stageOne);
+}
+
+TEST_F(FirstRunLogic, FailuresEndTheBuildWithoutDatabaseOrCount) {
+    // The new database file's place is taken by a folder: the write fails at the finishing tick.
+    std::filesystem::create_directories(dir / "world_airports.dat.new" / "x");
+    ASSERT_EQ(logic.StartFirstRunBuild(), SettingsWindowLogic::BuildOutcome::Scanning);
+    SettingsWindowLogic::BuildOutcome last = SettingsWindowLogic::BuildOutcome::Scanning;
+    for (int i = 0; i < 20 && last == SettingsWindowLogic::BuildOutcome::Scanning; ++i) {
+        last = logic.ScanBglTick();
+    }
+    EXPECT_EQ(last, SettingsWindowLogic::BuildOutcome::Failed);
+    EXPECT_EQ(boxes.shown.back().icon, BoxIcon::Exclamation);
+    EXPECT_EQ(dir.Read("corvane.cfg"), stageOne);
+    EXPECT_TRUE(view.combo.empty());
+    EXPECT_NE(view.events.back(), "Label2=Done!");
+    EXPECT_EQ(logic.ScanBglTick(), SettingsWindowLogic::BuildOutcome::Failed);
+
+    // scenery.cfg missing: the start itself fails after its box.
+    std::filesystem::remove(dir / "FS2002" / "scenery.cfg");
+    SettingsWindowLogic fresh(dir.Path(), config, airport, terrain, boxes, view);
+    EXPECT_EQ(fresh.StartFirstRunBuild(), SettingsWindowLogic::BuildOutcome::Failed);
+    EXPECT_NE(boxes.shown.back().text.find("scenery.cfg"), std::string::npos);
 }
 
 TEST_F(SettingsLogic, ProblemsWithTheVariationFileAreReportedAndTheLoadGoesOn) {

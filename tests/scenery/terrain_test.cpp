@@ -153,6 +153,24 @@ std::vector<uint8_t> Magdec(int32_t tableAt, int16_t fill, size_t cells = kMagVa
 
 constexpr size_t kSeattleCell = (47 + 90) + 181 * 238;  // 47.4 N, 121.9 W
 
+TEST(MagneticVariation, ValuesLongitudeMajorFromTheTableOffset) {
+    // Element i of the table holds i % 3001 - 1500, so every cell tells where it was read.
+    ByteWriter w;
+    w.Zeros(110);
+    w.I32(300);
+    w.Zeros(300 + 8 - w.Size());
+    for (int i = 0; i < kMagVarCells; ++i) {
+        w.I16(static_cast<int16_t>(i % 3001 - 1500));
+    }
+    MagneticVariationGrid grid{};
+    ASSERT_EQ(ParseMagdec(w.Data(), grid).status, MagdecStatus::Read);
+    // lat 47, lon 238: element (47 + 90) + 181 * 238 = 43215, stored at B + 8 + 2 * 43215.
+    EXPECT_EQ(grid[43215], 43215 % 3001 - 1500);
+    EXPECT_EQ(grid[0], -1500);                    // lat -90, lon 0
+    EXPECT_EQ(grid[180], 180 - 1500);             // lat 90, lon 0
+    EXPECT_EQ(grid[65160], 65160 % 3001 - 1500);  // lat 90, lon 359
+}
+
 TEST(MagneticVariation, WholeDegreesTruncatedFromTheGridValue) {
     std::vector<uint8_t> bytes = Magdec(200, 0);
     const size_t at = 200 + 8 + 2 * kSeattleCell;

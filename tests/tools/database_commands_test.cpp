@@ -1,11 +1,10 @@
 // corvane-tool airports / airport / choose, run as the user runs them, in a folder of their own.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "ToolRun.h"
 #include "scenery/AirportDatabase.h"
 #include "shared/Bytes.h"
 #include "shared/State.h"
@@ -13,12 +12,6 @@
 
 namespace corvane::testing {
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 class DatabaseCommands : public ::testing::Test {
   protected:
@@ -60,24 +53,7 @@ class DatabaseCommands : public ::testing::Test {
         ASSERT_EQ(scenery::WriteAirportDatabase(dir / "world_airports.dat", airports), "");
     }
 
-    ToolRun Tool(const std::string& args) {
-        ToolRun run;
-        const std::string command = "cd '" + dir.Path().string() + "' && '" CORVANE_TOOL "' " +
-                                    args + " 2>'" + (dir / "stderr.txt").string() + "'";
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) {
-            return run;
-        }
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            run.out.append(buffer, n);
-        }
-        const int status = pclose(pipe);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.err = dir.Read("stderr.txt");
-        return run;
-    }
+    ToolRun Tool(const std::string& args) { return RunTool(dir, args); }
 
     TempDir dir;
     std::vector<AirportRecord> airports;

@@ -9,10 +9,25 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "support/TempDir.h"
 #include "ui/Application.h"
 
 namespace corvane::testing {
+
+// Records the boxes, and lets a test look at the windows while a box is open.
+class WatchedBoxes final : public MessageBoxes {
+  public:
+    void Show(BoxIcon icon, const std::string& text) override {
+        if (whileOpen) {
+            whileOpen(ShownBox{icon, text});
+        }
+        shown.push_back({icon, text});
+    }
+    std::vector<ShownBox> shown;
+    std::function<void(const ShownBox&)> whileOpen;
+};
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -43,7 +58,7 @@ class WindowTest : public ::testing::Test {
     }
 
     TempDir dir;
-    RecordedMessageBoxes boxes;
+    WatchedBoxes boxes;
 
   private:
     std::unique_ptr<ui::Application> app_;

@@ -6,6 +6,7 @@
 
 #include "WindowTest.h"
 #include "scenery/AirportDatabase.h"
+#include "scenery/FirstRunBuild.h"
 #include "scenery/Form2.h"
 #include "shared/Bytes.h"
 
@@ -185,11 +186,17 @@ TEST_F(SettingsWindow, ExitEndsTheProgramAndWritesNothing) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(SettingsWindow, MissingDatabaseIsReportedAndTheProgramEnds) {
+TEST_F(SettingsWindow, AMissingDatabaseWithoutSceneryCfgEndsTheProgramWritingNothing) {
     OpenAndLoad();
     EXPECT_TRUE(App().Ended());
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0], (ShownBox{BoxIcon::Exclamation, scenery::kDatabaseMissingText}));
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0], (ShownBox{BoxIcon::Information, scenery::kFirstRunText}));
+    EXPECT_EQ(boxes.shown[1].icon, BoxIcon::Exclamation);
+    EXPECT_NE(boxes.shown[1].text.find((dir / "FS2002" / "scenery.cfg").string()),
+              std::string::npos)
+        << boxes.shown[1].text;
+    EXPECT_FALSE(dir.Exists("world_airports.dat"));
+    EXPECT_FALSE(dir.Exists("corvane.cfg"));
 }
 
 TEST_F(SettingsWindow, ShortVariationFileIsReportedOnceAndTheListStillLoads) {

@@ -1,117 +1,95 @@
 #include "AirportJson.h"
 
-#include <cmath>
-#include <cstdio>
+#include <iostream>
 
 namespace corvane::tool {
 
+using nlohmann::ordered_json;
+
 namespace {
 
-std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
-                    out += buf;
-                } else {
-                    out += c;
-                }
-        }
+template <typename T, typename ToJson>
+ordered_json ArrayJson(const std::optional<std::vector<T>>& array, ToJson toJson) {
+    if (!array) {
+        return nullptr;  // never sized
     }
-    return out + "\"";
+    ordered_json out = ordered_json::array();
+    for (const T& element : *array) {
+        out.push_back(toJson(element));
+    }
+    return out;
 }
 
-std::string Number(double value) {
-    if (!std::isfinite(value)) {
-        return "null";  // JSON has no such numbers
+template <typename T, typename ToJson>
+ordered_json ArrayJson(const std::vector<T>& array, ToJson toJson) {
+    ordered_json out = ordered_json::array();
+    for (const T& element : array) {
+        out.push_back(toJson(element));
     }
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.17g", value);
-    return buf;
-}
-
-template <typename T, typename F>
-std::string Array(const std::optional<std::vector<T>>& items, F element) {
-    if (!items) {
-        return "null";
-    }
-    std::string out = "[";
-    for (size_t i = 0; i < items->size(); ++i) {
-        out += (i ? ",\n      " : "\n      ") + element((*items)[i]);
-    }
-    return out + (items->empty() ? "]" : "\n    ]");
+    return out;
 }
 
 }  // namespace
 
-std::string AirportToJson(const AirportRecord& a) {
-    std::string out = "  {\n";
-    const auto field = [&](const char* key, const std::string& value, bool last = false) {
-        out += std::string("    \"") + key + "\": " + value + (last ? "\n" : ",\n");
-    };
-    field("ident", Quoted(a.ident));
-    field("lat", Number(a.lat));
-    field("lon", Number(a.lon));
-    field("name", Quoted(a.name));
-    field("groundFreq", Quoted(a.groundFreq));
-    field("towerFreq", Quoted(a.towerFreq));
-    field("approachFreq", Quoted(a.approachFreq));
-    field("centerFreq", Quoted(a.centerFreq));
-    field("ctafFreq", Quoted(a.ctafFreq));
-    field("runwayName", Quoted(a.runwayName));
-    field("runwayLat", Number(a.runwayLat));
-    field("runwayLon", Number(a.runwayLon));
-    field("fieldElevation", std::to_string(a.fieldElevation));
-    field("runwayLength", std::to_string(a.runwayLength));
-    field("runwayWidth", std::to_string(a.runwayWidth));
-    field("runwayHeading", std::to_string(a.runwayHeading));
-    field("runwayHasIls", std::to_string(a.runwayHasIls));
-    field("taxiNodes", Array(a.taxiNodes, [](const TaxiNode& n) {
-              return "{\"kind\": " + std::to_string(n.kind) + ", \"lat\": " + Number(n.lat) +
-                     ", \"lon\": " + Number(n.lon) + "}";
-          }));
-    field("taxiNodeCount", std::to_string(a.taxiNodeCount));
-    field("parking", Array(a.parking, [](const ParkingSpot& p) {
-              return "{\"name\": " + Quoted(p.name) +
-                     ", \"radiusFt\": " + std::to_string(p.radiusFt) +
-                     ", \"lat\": " + Number(p.lat) + ", \"lon\": " + Number(p.lon) +
-                     ", \"unavailable\": " + std::to_string(p.unavailable) + "}";
-          }));
-    field("parkingCount", std::to_string(a.parkingCount));
-    field("taxiPaths", Array(a.taxiPaths, [](const TaxiPath& p) {
-              return "{\"kind\": " + std::to_string(p.kind) +
-                     ", \"startNode\": " + std::to_string(p.startNode) +
-                     ", \"endNode\": " + std::to_string(p.endNode) +
-                     ", \"name\": " + Quoted(p.name) + "}";
-          }));
-    field("taxiPathCount", std::to_string(a.taxiPathCount), true);
-    return out + "  }";
+ordered_json TaxiNodeJson(const TaxiNode& n) {
+    return {{"kind", n.kind}, {"lat", n.lat}, {"lon", n.lon}};
 }
 
-std::string AirportsToJson(const std::vector<AirportRecord>& airports) {
-    std::string out = "[";
-    for (size_t i = 0; i < airports.size(); ++i) {
-        out += (i ? ",\n" : "\n") + AirportToJson(airports[i]);
-    }
-    return out + (airports.empty() ? "]\n" : "\n]\n");
+ordered_json ParkingJson(const ParkingSpot& p) {
+    return {{"name", p.name},
+            {"radiusFt", p.radiusFt},
+            {"lat", p.lat},
+            {"lon", p.lon},
+            {"unavailable", p.unavailable}};
+}
+
+ordered_json TaxiPathJson(const TaxiPath& t) {
+    return {{"kind", t.kind}, {"startNode", t.startNode}, {"endNode", t.endNode}, {"name", t.name}};
+}
+
+ordered_json GeoPointJson(const GeoPoint& g) {
+    return {{"name", g.name},
+            {"label", g.label},
+            {"latitude", g.latitude},
+            {"longitude", g.longitude},
+            {"elevationFt", g.elevationFt}};
+}
+
+ordered_json AirportJson(const AirportRecord& r) {
+    ordered_json j;
+    j["ident"] = r.ident;
+    j["lat"] = r.lat;
+    j["lon"] = r.lon;
+    j["name"] = r.name;
+    j["groundFreq"] = r.groundFreq;
+    j["towerFreq"] = r.towerFreq;
+    j["approachFreq"] = r.approachFreq;
+    j["centerFreq"] = r.centerFreq;
+    j["ctafFreq"] = r.ctafFreq;
+    j["runwayName"] = r.runwayName;
+    j["runwayLat"] = r.runwayLat;
+    j["runwayLon"] = r.runwayLon;
+    j["fieldElevation"] = r.fieldElevation;
+    j["runwayLength"] = r.runwayLength;
+    j["runwayWidth"] = r.runwayWidth;
+    j["runwayHeading"] = r.runwayHeading;
+    j["runwayHasIls"] = r.runwayHasIls;
+    j["taxiNodes"] = ArrayJson(r.taxiNodes, TaxiNodeJson);
+    j["taxiNodeCount"] = r.taxiNodeCount;
+    j["parking"] = ArrayJson(r.parking, ParkingJson);
+    j["parkingCount"] = r.parkingCount;
+    j["taxiPaths"] = ArrayJson(r.taxiPaths, TaxiPathJson);
+    j["taxiPathCount"] = r.taxiPathCount;
+    return j;
+}
+
+ordered_json AirportsJson(const std::vector<AirportRecord>& airports) {
+    return ArrayJson(airports, AirportJson);
+}
+
+void PrintJson(const ordered_json& json) {
+    // Texts come from Windows-1252 and are valid UTF-8; replace guards against anything else.
+    std::cout << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
 
 }  // namespace corvane::tool

@@ -26,5 +26,6 @@ const std::vector<Command>& AllCommands();
 // Subcommands, each in its own file.
 int MakeScenery(const Args& args);  // MakeScenery.cpp
 int DecodeBgl(const Args& args);    // DecodeBgl.cpp
+int BuildDb(const Args& args);      // BuildDb.cpp
 
 }  // namespace corvane::tool

@@ -1,7 +1,6 @@
 #include "DatabaseCommands.h"
 
 #include <filesystem>
-#include <iostream>
 
 #include "scenery/AirportDatabase.h"
 #include "shell/Config.h"
@@ -9,7 +8,6 @@
 namespace corvane::tool {
 
 namespace fs = std::filesystem;
-using nlohmann::ordered_json;
 
 std::string LoadConfig(Config& config) {
     const fs::path file = fs::current_path() / shell::kConfigFileName;
@@ -38,84 +36,6 @@ std::string LoadAirports(const Config& config, std::vector<AirportRecord>& airpo
     }
     airports = std::move(read.content.airports);
     return {};
-}
-
-template <typename T, typename ToJson>
-ordered_json ArrayJson(const std::optional<std::vector<T>>& array, ToJson toJson) {
-    if (!array) {
-        return nullptr;  // never sized
-    }
-    ordered_json out = ordered_json::array();
-    for (const T& element : *array) {
-        out.push_back(toJson(element));
-    }
-    return out;
-}
-
-template <typename T, typename ToJson>
-ordered_json ArrayJson(const std::vector<T>& array, ToJson toJson) {
-    ordered_json out = ordered_json::array();
-    for (const T& element : array) {
-        out.push_back(toJson(element));
-    }
-    return out;
-}
-
-ordered_json TaxiNodeJson(const TaxiNode& n) {
-    return {{"kind", n.kind}, {"lat", n.lat}, {"lon", n.lon}};
-}
-
-ordered_json ParkingJson(const ParkingSpot& p) {
-    return {{"name", p.name},
-            {"radiusFt", p.radiusFt},
-            {"lat", p.lat},
-            {"lon", p.lon},
-            {"unavailable", p.unavailable}};
-}
-
-ordered_json TaxiPathJson(const TaxiPath& t) {
-    return {{"kind", t.kind}, {"startNode", t.startNode}, {"endNode", t.endNode}, {"name", t.name}};
-}
-
-ordered_json GeoPointJson(const GeoPoint& g) {
-    return {{"name", g.name},
-            {"label", g.label},
-            {"latitude", g.latitude},
-            {"longitude", g.longitude},
-            {"elevationFt", g.elevationFt}};
-}
-
-ordered_json AirportJson(const AirportRecord& r) {
-    ordered_json j;
-    j["ident"] = r.ident;
-    j["lat"] = r.lat;
-    j["lon"] = r.lon;
-    j["name"] = r.name;
-    j["groundFreq"] = r.groundFreq;
-    j["towerFreq"] = r.towerFreq;
-    j["approachFreq"] = r.approachFreq;
-    j["centerFreq"] = r.centerFreq;
-    j["ctafFreq"] = r.ctafFreq;
-    j["runwayName"] = r.runwayName;
-    j["runwayLat"] = r.runwayLat;
-    j["runwayLon"] = r.runwayLon;
-    j["fieldElevation"] = r.fieldElevation;
-    j["runwayLength"] = r.runwayLength;
-    j["runwayWidth"] = r.runwayWidth;
-    j["runwayHeading"] = r.runwayHeading;
-    j["runwayHasIls"] = r.runwayHasIls;
-    j["taxiNodes"] = ArrayJson(r.taxiNodes, TaxiNodeJson);
-    j["taxiNodeCount"] = r.taxiNodeCount;
-    j["parking"] = ArrayJson(r.parking, ParkingJson);
-    j["parkingCount"] = r.parkingCount;
-    j["taxiPaths"] = ArrayJson(r.taxiPaths, TaxiPathJson);
-    j["taxiPathCount"] = r.taxiPathCount;
-    return j;
-}
-
-void PrintJson(const ordered_json& json) {
-    // Texts come from Windows-1252 and are valid UTF-8; replace guards against anything else.
-    std::cout << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
 
 }  // namespace corvane::tool

@@ -2,11 +2,10 @@
 // The subcommands that look into the airport database and the airport choice, and what they share:
 // the configuration and the database of the current folder read as the program reads them.
 
-#include <nlohmann/json.hpp>
-
 #include <string>
 #include <vector>
 
+#include "AirportJson.h"
 #include "Commands.h"
 #include "shared/Records.h"
 #include "shared/State.h"
@@ -22,16 +21,5 @@ std::string LoadConfig(Config& config);
 
 // world_airports.dat of the current folder, AirportCount records. An empty string, else the error.
 std::string LoadAirports(const Config& config, std::vector<AirportRecord>& airports);
-
-// Key order as the records and state declare their members; doubles as the shortest text that
-// reads back to the same value.
-nlohmann::ordered_json AirportJson(const AirportRecord& record);
-nlohmann::ordered_json TaxiNodeJson(const TaxiNode& node);
-nlohmann::ordered_json ParkingJson(const ParkingSpot& spot);
-nlohmann::ordered_json TaxiPathJson(const TaxiPath& path);
-nlohmann::ordered_json GeoPointJson(const GeoPoint& point);
-
-// Prints a JSON document on standard output.
-void PrintJson(const nlohmann::ordered_json& json);
 
 }  // namespace corvane::tool

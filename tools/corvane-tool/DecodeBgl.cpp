@@ -1,11 +1,9 @@
 // decode-bgl FILE [--magdec FILE]: the airports of one BGL file as JSON.
-#include <iostream>
-
 #include "AirportJson.h"
 #include "Commands.h"
 #include "scenery/BglDecoder.h"
-#include "scenery/FirstRunBuild.h"
-#include "scenery/MagdecReader.h"
+#include "scenery/MagneticVariation.h"
+#include "scenery/WholeFile.h"
 
 namespace corvane::tool {
 
@@ -25,21 +23,17 @@ int DecodeBgl(const Args& args) {
         return Fail("usage: decode-bgl FILE [--magdec FILE]");
     }
     MagneticVariationGrid grid{};
-    std::vector<uint8_t> bytes;
-    std::string error;
     if (!magdec.empty()) {
-        if (!scenery::ReadWholeFile(magdec, bytes, error)) {
-            return Fail(magdec + ": " + error);
+        const scenery::MagdecResult read = scenery::ReadMagdec(magdec, grid);
+        if (read.status == scenery::MagdecStatus::NoTable) {
+            return Fail(magdec + ": no variation table (its offset at 110 is below 1)");
         }
-        switch (scenery::ReadMagdecGrid(bytes, grid)) {
-            case scenery::MagdecStatus::Loaded:
-                break;
-            case scenery::MagdecStatus::NoTable:
-                return Fail(magdec + ": no variation table (its offset at 110 is below 1)");
-            case scenery::MagdecStatus::Truncated:
-                return Fail(magdec + ": the file ends before its variation table does");
+        if (read.status != scenery::MagdecStatus::Read) {
+            return Fail(scenery::MagdecProblemText(magdec, read));
         }
     }
+    std::vector<uint8_t> bytes;
+    std::string error;
     if (!scenery::ReadWholeFile(file, bytes, error)) {
         return Fail(file + ": " + error);
     }
@@ -48,7 +42,7 @@ int DecodeBgl(const Args& args) {
     }
     std::vector<AirportRecord> airports;
     const scenery::BglReport report = scenery::ScanBglHeader(bytes, grid, airports);
-    std::cout << AirportsToJson(airports);
+    PrintJson(AirportsJson(airports));
     if (!report.Clean()) {
         std::string notes;
         for (const std::string& note : report.notes) {

@@ -34,6 +34,10 @@ const std::vector<Command>& AllCommands() {
         {"make-scenery",
          "make-scenery DESCRIPTION FOLDER | make-scenery --random AIRPORTS FILES FOLDER [SEED]",
          MakeScenery},
+        {"build-db",
+         "build-db --fs FOLDER       the first run without windows: corvane.cfg and "
+         "world_airports.dat from the FS2002 folder",
+         BuildDb},
         {"decode-bgl", "decode-bgl FILE [--magdec FILE]   the airports of one BGL file as JSON",
          DecodeBgl},
         {"replay", "replay [--verbose] SCRIPT  the station against a scripted session", RunReplay},

@@ -6,7 +6,7 @@
 
 #include "nav/Geometry.h"
 #include "scenery/CaseFolders.h"
-#include "scenery/MagdecReader.h"
+#include "scenery/MagneticVariation.h"
 #include "shared/Bytes.h"
 #include "shared/Text.h"
 
