@@ -22,7 +22,8 @@ int Fail(const std::string& message);
 const std::vector<Command>& AllCommands();
 
 // Subcommands, each in its own file.
-int MakeScenery(const Args& args);  // MakeScenery.cpp
-int DecodeBgl(const Args& args);    // DecodeBgl.cpp
+int MakeScenery(const Args& args);      // MakeScenery.cpp
+int DecodeBgl(const Args& args);        // DecodeBgl.cpp
+int ImportGroundnet(const Args& args);  // ImportGroundnet.cpp
 
 }  // namespace corvane::tool

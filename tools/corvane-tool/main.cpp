@@ -36,6 +36,10 @@ const std::vector<Command>& AllCommands() {
          MakeScenery},
         {"decode-bgl", "decode-bgl FILE [--magdec FILE]   the airports of one BGL file as JSON",
          DecodeBgl},
+        {"import-groundnet",
+         "import-groundnet GROUNDNET.xml DESCRIPTION.json [IDENT]   a ground network as an "
+         "airport's \"taxi\" JSON",
+         ImportGroundnet},
     };
     return commands;
 }

@@ -35,8 +35,10 @@
 //   "taxi": {                                   optional
 //     "points":  [ { "lat": 47.45, "lon": -122.31, "kind": 1 } ],   or "x"/"y": metres east and
 //                                                                    north of the airport
-//     "parking": [ { "lat": ..., "lon": ..., "radiusM": 20, "name": "Gate A", "number": 4 } ],
-//                  or "flags": "0x00000705" in place of name and number
+//     "parking": [ { "lat": ..., "lon": ..., "radiusM": 20, "name": "Gate A", "number": 4,
+//                    "from": "A4" } ],       "flags": "0x00000705" may stand in place of name
+//                                            and number; "from" (optional, not written) keeps
+//                                            the name the place had where it came from
 //     "segments": [ { "type": "taxi", "start": 0, "end": 1, "taxiway": "A" },
 //                   { "type": "runway", "start": 1, "end": 2, "runway": 0 },   runway record index
 //                   { "type": "parking", "start": 3, "end": 0 } ],             end is a parking
@@ -343,6 +345,20 @@ WorldDescription ParseWorldDescription(const std::string& jsonText) {
         throw std::runtime_error(std::string("description: ") + e.what());
     }
     return world;
+}
+
+Airport ParseAirportDescription(const std::string& jsonText) {
+    Json root;
+    try {
+        root = Json::parse(jsonText);
+    } catch (const Json::exception& e) {
+        throw std::runtime_error(std::string("not a JSON text: ") + e.what());
+    }
+    try {
+        return AirportFromJson(root, "airport");
+    } catch (const Json::exception& e) {
+        throw std::runtime_error(std::string("airport: ") + e.what());
+    }
 }
 
 WorldDescription RandomWorld(int32_t airports, int32_t files, uint32_t seed) {
