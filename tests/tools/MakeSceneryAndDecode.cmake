@@ -17,7 +17,7 @@ if(NOT rc EQUAL 0)
 endif()
 foreach(expected "\"ident\": \"KSEA\"" "\"ident\": \"KBFI\"" "\"name\": \"BOEING FLD\""
                  "\"runwayName\": \"16L\"" "\"runwayHeading\": 164" "\"ctafFreq\": \"122.7\""
-                 "{\"name\": \"GATE A 1\", \"radiusFt\": 79," "\"taxiPaths\": [")
+                 "{\"name\": \"GATE A 1\", \"radiusFt\": 33," "\"taxiPaths\": [")
     string(FIND "${out}" "${expected}" at)
     if(at EQUAL -1)
         message(FATAL_ERROR "decode-bgl output lacks ${expected}:\n${out}")
