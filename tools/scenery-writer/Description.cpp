@@ -56,6 +56,7 @@
 
 #include "nav/Geometry.h"
 #include "scenery/BglDecoder.h"
+#include "shared/Rounding.h"
 #include "shared/Text.h"
 
 namespace corvane::writer {
@@ -121,14 +122,18 @@ int32_t FrequencyType(const Json& type, const std::string& where) {
     return found->second;
 }
 
-// A taxi point's or parking place's offsets from the airport: "x"/"y" or "lat"/"lon".
+// A taxi point's or parking place's offsets from the airport: "x"/"y" or "lat"/"lon". Offsets from
+// a position are taken from that position as the decoder reads it back out of the header's words
+// (about a metre apart), so the point decodes where it was given.
 std::pair<float, float> Offsets(const Json& item, const Airport& a, const std::string& where) {
     if (item.contains("x") || item.contains("y")) {
         return {static_cast<float>(NumberOr(item, "x", 0, where)),
                 static_cast<float>(NumberOr(item, "y", 0, where))};
     }
+    const double refLat = RoundDecimals(LatitudeWord(a.lat) * 90.0 / 10001750.0, 6);
+    const double refLon = RoundDecimals(LongitudeWord(a.lon) * 360.0 / 4294967296.0, 6);
     const auto [east, north] =
-        OffsetMeters(a.lat, a.lon, Number(item, "lat", where), Number(item, "lon", where));
+        OffsetMeters(refLat, refLon, Number(item, "lat", where), Number(item, "lon", where));
     return {static_cast<float>(east), static_cast<float>(north)};
 }
 
