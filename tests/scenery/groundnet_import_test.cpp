@@ -308,6 +308,39 @@ TEST(GroundnetImport, ANetworkWithoutTaxiLinksIsRefused) {
     EXPECT_THROW(ImportGroundnet(net, {}), GroundnetError);
 }
 
+TEST(GroundnetImport, OfTwoPartsAsLargeTheOneListedFirstIsKept) {
+    const GroundnetImport g = ImportGroundnet(
+        ParseGroundnet(Document("",
+                                "<node index=\"3\" lat=\"47.6\" lon=\"-122.3\"/>\n"
+                                "<node index=\"4\" lat=\"47.6\" lon=\"-122.301\"/>\n"
+                                "<node index=\"1\" lat=\"47.5\" lon=\"-122.3\"/>\n"
+                                "<node index=\"2\" lat=\"47.5\" lon=\"-122.301\"/>\n",
+                                "<arc begin=\"1\" end=\"2\" name=\"A\"/>\n"
+                                "<arc begin=\"3\" end=\"4\" name=\"B\"/>\n")),
+        {});
+    ASSERT_EQ(g.taxi.segments.size(), 1u);
+    EXPECT_EQ(g.taxi.segments[0].taxiway, "B");
+    EXPECT_EQ(g.taxi.points[0].lat, 47.6);
+    EXPECT_EQ(g.report.nodesOffNetwork, 2);
+}
+
+TEST(GroundnetImport, ARunwayAcrossTheDateLineTakesItsNodes) {
+    Runway r;
+    r.number = 9;
+    r.starts = {{9, 0, 1, -17.0, 179.995, 0, 90}, {27, 0, 1, -17.0, -179.995, 0, 270}};
+    const GroundnetImport g =
+        ImportGroundnet(ParseGroundnet(Document(
+                            "",
+                            "<node index=\"1\" lat=\"-17\" lon=\"179.999\" isOnRunway=\"1\"/>\n"
+                            "<node index=\"2\" lat=\"-17\" lon=\"-179.999\" isOnRunway=\"1\"/>\n"
+                            "<node index=\"3\" lat=\"-17.001\" lon=\"180\"/>\n",
+                            "<arc begin=\"1\" end=\"3\" name=\"A\"/>\n"
+                            "<arc begin=\"3\" end=\"2\" name=\"A\"/>\n")),
+                        {r});
+    EXPECT_EQ(g.report.runwayNodes, (std::vector<int32_t>{2}));
+    EXPECT_EQ(g.report.runwaySegments, 1);
+}
+
 TEST(GroundnetParkingNames, GatesByLetterAndNumberOthersByCompassPoint) {
     const struct {
         const char* name;

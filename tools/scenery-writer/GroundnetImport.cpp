@@ -87,7 +87,8 @@ std::string TaxiwayName(const std::string& raw) {
 
 // Metres east and north of (lat0, lon0), flat: a runway is a few kilometres long at most.
 std::pair<double, double> Flat(double lat0, double lon0, double lat, double lon) {
-    return {(lon - lon0) * kMetersPerDegree * std::cos(lat0 * std::numbers::pi / 180.0),
+    const double dLon = std::remainder(lon - lon0, 360.0);  // across 180 degrees the short way
+    return {dLon * kMetersPerDegree * std::cos(lat0 * std::numbers::pi / 180.0),
             (lat - lat0) * kMetersPerDegree};
 }
 
@@ -307,20 +308,23 @@ GroundnetImport ImportGroundnet(const Groundnet& net, const std::vector<Runway>&
         }
     }
 
-    // The main network: the connected part with the most nodes (the first such in file order).
+    // The main network: the connected part with the most nodes; of equal ones, the part of the
+    // node that comes first in the file.
     UnionFind parts(nodeCount);
     for (const Link& link : links) {
         parts.Unite(link.a, link.b);
     }
     std::vector<int32_t> partSize(nodeCount, 0);
-    size_t mainPart = nodeCount;
     for (size_t i = 0; i < nodeCount; ++i) {
         if (touched[i] == kTaxi) {
-            const size_t p = parts.Find(i);
-            ++partSize[p];
-            if (mainPart == nodeCount || partSize[p] > partSize[mainPart]) {
-                mainPart = p;
-            }
+            ++partSize[parts.Find(i)];
+        }
+    }
+    size_t mainPart = nodeCount;
+    for (size_t i = 0; i < nodeCount; ++i) {
+        const size_t p = parts.Find(i);
+        if (touched[i] == kTaxi && (mainPart == nodeCount || partSize[p] > partSize[mainPart])) {
+            mainPart = p;
         }
     }
     if (mainPart == nodeCount) {
