@@ -2,7 +2,7 @@
 # Installs the Debian packages the project needs, only those missing. Run as root.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang pkg-config qt6-base-dev libgl-dev libenet-dev libgtest-dev
-          libgmock-dev libbenchmark-dev xvfb xauth nlohmann-json3-dev)
+          libgmock-dev libbenchmark-dev xvfb xauth nlohmann-json3-dev libpugixml-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -24,8 +24,9 @@ int RunReplay(const Args& args);
 const std::vector<Command>& AllCommands();
 
 // Subcommands, each in its own file.
-int MakeScenery(const Args& args);  // MakeScenery.cpp
-int DecodeBgl(const Args& args);    // DecodeBgl.cpp
-int BuildDb(const Args& args);      // BuildDb.cpp
+int MakeScenery(const Args& args);      // MakeScenery.cpp
+int DecodeBgl(const Args& args);        // DecodeBgl.cpp
+int BuildDb(const Args& args);          // BuildDb.cpp
+int ImportGroundnet(const Args& args);  // ImportGroundnet.cpp
 
 }  // namespace corvane::tool

@@ -41,6 +41,10 @@ const std::vector<Command>& AllCommands() {
         {"decode-bgl", "decode-bgl FILE [--magdec FILE]   the airports of one BGL file as JSON",
          DecodeBgl},
         {"replay", "replay [--verbose] SCRIPT  the station against a scripted session", RunReplay},
+        {"import-groundnet",
+         "import-groundnet GROUNDNET.xml DESCRIPTION.json [IDENT]   a ground network as an "
+         "airport's \"taxi\" JSON",
+         ImportGroundnet},
     };
     return commands;
 }

@@ -35,8 +35,10 @@
 //   "taxi": {                                   optional
 //     "points":  [ { "lat": 47.45, "lon": -122.31, "kind": 1 } ],   or "x"/"y": metres east and
 //                                                                    north of the airport
-//     "parking": [ { "lat": ..., "lon": ..., "radiusM": 20, "name": "Gate A", "number": 4 } ],
-//                  or "flags": "0x00000705" in place of name and number
+//     "parking": [ { "lat": ..., "lon": ..., "radiusM": 20, "name": "Gate A", "number": 4,
+//                    "from": "A4" } ],       "flags": "0x00000705" may stand in place of name
+//                                            and number; "from" (optional, not written) keeps
+//                                            the name the place had where it came from
 //     "segments": [ { "type": "taxi", "start": 0, "end": 1, "taxiway": "A" },
 //                   { "type": "runway", "start": 1, "end": 2, "runway": 0 },   runway record index
 //                   { "type": "parking", "start": 3, "end": 0 } ],             end is a parking
@@ -54,6 +56,7 @@
 
 #include "nav/Geometry.h"
 #include "scenery/BglDecoder.h"
+#include "shared/Rounding.h"
 #include "shared/Text.h"
 
 namespace corvane::writer {
@@ -119,14 +122,18 @@ int32_t FrequencyType(const Json& type, const std::string& where) {
     return found->second;
 }
 
-// A taxi point's or parking place's offsets from the airport: "x"/"y" or "lat"/"lon".
+// A taxi point's or parking place's offsets from the airport: "x"/"y" or "lat"/"lon". Offsets from
+// a position are taken from that position as the decoder reads it back out of the header's words
+// (about a metre apart), so the point decodes where it was given.
 std::pair<float, float> Offsets(const Json& item, const Airport& a, const std::string& where) {
     if (item.contains("x") || item.contains("y")) {
         return {static_cast<float>(NumberOr(item, "x", 0, where)),
                 static_cast<float>(NumberOr(item, "y", 0, where))};
     }
+    const double refLat = RoundDecimals(LatitudeWord(a.lat) * 90.0 / 10001750.0, 6);
+    const double refLon = RoundDecimals(LongitudeWord(a.lon) * 360.0 / 4294967296.0, 6);
     const auto [east, north] =
-        OffsetMeters(a.lat, a.lon, Number(item, "lat", where), Number(item, "lon", where));
+        OffsetMeters(refLat, refLon, Number(item, "lat", where), Number(item, "lon", where));
     return {static_cast<float>(east), static_cast<float>(north)};
 }
 
@@ -343,6 +350,20 @@ WorldDescription ParseWorldDescription(const std::string& jsonText) {
         throw std::runtime_error(std::string("description: ") + e.what());
     }
     return world;
+}
+
+Airport ParseAirportDescription(const std::string& jsonText) {
+    Json root;
+    try {
+        root = Json::parse(jsonText);
+    } catch (const Json::exception& e) {
+        throw std::runtime_error(std::string("not a JSON text: ") + e.what());
+    }
+    try {
+        return AirportFromJson(root, "airport");
+    } catch (const Json::exception& e) {
+        throw std::runtime_error(std::string("airport: ") + e.what());
+    }
 }
 
 WorldDescription RandomWorld(int32_t airports, int32_t files, uint32_t seed) {

@@ -12,6 +12,9 @@ namespace corvane::writer {
 // Throws std::runtime_error naming what is wrong and where.
 WorldDescription ParseWorldDescription(const std::string& jsonText);
 
+// One AIRPORT object of that format. Throws std::runtime_error as above.
+Airport ParseAirportDescription(const std::string& jsonText);
+
 // A world of `airports` airports spread over `files` BGL files of two airport areas, each airport
 // with one to three runways, frequencies and a small taxiway network; the same seed gives the
 // same world.

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "nav/Geometry.h"
+#include "scenery/BglDecoder.h"
 #include "scenery/CaseFolders.h"
 #include "scenery/MagneticVariation.h"
 #include "shared/Bytes.h"
@@ -69,6 +70,17 @@ MagneticVariationGrid MagdecGrid(const MagdecModel& model) {
         }
     }
     return grid;
+}
+
+std::vector<AirportRecord> DecodedAirports(const WorldDescription& world) {
+    const MagneticVariationGrid grid = MagdecGrid(world.magdec);
+    std::vector<AirportRecord> airports;
+    for (const AreaDescription& area : world.areas) {
+        for (const BglFileDescription& file : area.files) {
+            scenery::ScanBglHeader(WriteBgl(file.content), grid, airports);
+        }
+    }
+    return airports;
 }
 
 std::vector<uint8_t> WriteMagdec(const MagneticVariationGrid& grid) {

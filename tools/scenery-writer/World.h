@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scenery-writer/BglWriter.h"
+#include "shared/Records.h"
 #include "shared/State.h"
 
 namespace corvane::writer {
@@ -50,6 +51,10 @@ std::string SceneryCfgText(const WorldDescription& world);
 // The folder an area's Local= value names, as the program will look for its BGL files: the value
 // with "/" separators, in "scenery" unless it is the main Scenery folder itself.
 std::string AreaFolderFor(const std::string& local);
+
+// The airports of every BGL file of the world, written and decoded as the first-run scan decodes
+// them (with the world's own magnetic variation), in area and file order.
+std::vector<AirportRecord> DecodedAirports(const WorldDescription& world);
 
 // Writes the whole folder (creating it; folders that exist in another letter case are reused).
 // Returns an empty string or the reason it failed.
