@@ -17,6 +17,7 @@ class NoChain final : public ui::WindowChain {
     void ShowSettingsWindow() override {}
     void ShowAboutWindow() override {}
     void ShowConnectionWindow() override {}
+    void ShowStationWindow() override {}
     void EndProgram() override {}
 };
 
@@ -28,11 +29,12 @@ void BM_Form2LoadTick(benchmark::State& state) {
     ChosenAirport airport;
     Terrain terrain;
     StationTables station;
+    session::SessionObjects session;
     RecordedMessageBoxes boxes;
     SteadyClock clock;
     NoChain chain;
     ui::AppContext context{
-        file.parent_path(), config, airport, terrain, station, boxes, clock, chain};
+        file.parent_path(), config, airport, terrain, station, session, boxes, clock, chain};
     int lines = 0;
     for (auto _ : state) {
         state.PauseTiming();
