@@ -23,7 +23,7 @@ AircraftState Airborne(LatLon at, double altitude, double heading, double speed)
 }
 
 double Along(const FlightModel& m) {
-    return OffsetFromTrack(kThreshold, kCourse, m.State().position).alongNm;
+    return OffsetFromTrack(kThreshold, kCourse, m.State().position).along;
 }
 
 // Steps in quarter seconds until `done` holds (at most `limit` seconds); the seconds it took.
@@ -148,7 +148,7 @@ TEST(Tracking, InterceptsALineAndFollowsIt) {
     FlightModel m(LightPiston(), Airborne(start, 2000, kCourse, 90.0), kField);
     m.TrackLine(kThreshold, kCourse);
     m.Step(180.0);
-    EXPECT_LT(std::fabs(m.OffsetFromLine().crossNm), 0.02);
+    EXPECT_LT(std::fabs(m.OffsetFromLine().cross), 0.02);
     EXPECT_NEAR(m.State().trueHeading, kCourse, 1.0);
 }
 
@@ -183,7 +183,7 @@ TEST(Ground, LiftsOffAtRotationSpeedOnly) {
     EXPECT_FALSE(m.State().onGround);
     m.Step(60.0);
     EXPECT_GT(m.State().altitudeFt, kField + 600.0);
-    EXPECT_LT(std::fabs(m.OffsetFromLine().crossNm), 0.01);  // straight down the runway
+    EXPECT_LT(std::fabs(m.OffsetFromLine().cross), 0.01);  // straight down the runway
 }
 
 }  // namespace

@@ -238,7 +238,7 @@ const ParkingSpot* AirportChart::SpotAt(LatLon point) const {
 
 TrackOffset AirportChart::RunwayOffsetFeet(LatLon point) const {
     const TrackOffset nm = OffsetFromTrack(threshold, runwayTrueCourse, point);
-    return {nm.alongNm * kFeetPerNm, nm.crossNm * kFeetPerNm};
+    return {nm.along * kFeetPerNm, nm.cross * kFeetPerNm};
 }
 
 LatLon AirportChart::RunwayPoint(double alongFt, double crossFt) const {
@@ -309,7 +309,7 @@ TaxiPlan PlanTaxiToRunway(const AirportChart& chart, LatLon from,
     }
     // Stop on the last stretch that comes from off the runway, short of the runway's edge.
     auto offRunway = [&](int32_t node) {
-        return std::fabs(chart.RunwayOffsetFeet(chart.NodePosition(node)).crossNm) >
+        return std::fabs(chart.RunwayOffsetFeet(chart.NodePosition(node)).cross) >
                chart.runwayWidthFt / 2.0 + 50.0;
     };
     size_t last = route->nodes.size();
@@ -334,8 +334,8 @@ TaxiPlan PlanTaxiToRunway(const AirportChart& chart, LatLon from,
         const LatLon b = chart.NodePosition(route->nodes[last + 1]);
         const double lengthFt = DistanceFeetExact(a, b);
         // How far short of b the runway edge lies along a-b.
-        const double crossA = std::fabs(chart.RunwayOffsetFeet(a).crossNm);
-        const double crossB = std::fabs(chart.RunwayOffsetFeet(b).crossNm);
+        const double crossA = std::fabs(chart.RunwayOffsetFeet(a).cross);
+        const double crossB = std::fabs(chart.RunwayOffsetFeet(b).cross);
         double backFt = holdFt;
         if (crossA > crossB + 1.0) {
             backFt = lengthFt * (holdFt - crossB) / (crossA - crossB);
@@ -383,18 +383,18 @@ RunwayExit FindRunwayExit(const AirportChart& chart, double afterFt) {
              {std::pair{path.startNode, path.endNode}, std::pair{path.endNode, path.startNode}}) {
             const TrackOffset a = chart.RunwayOffsetFeet(chart.NodePosition(on));
             const TrackOffset b = chart.RunwayOffsetFeet(chart.NodePosition(off));
-            const bool onRunway = std::fabs(a.crossNm) <= half + 40.0 && a.alongNm > -100.0 &&
-                                  a.alongNm < chart.runwayLengthFt + 100.0;
-            if (!onRunway || std::fabs(b.crossNm) <= half + 80.0) {
+            const bool onRunway = std::fabs(a.cross) <= half + 40.0 && a.along > -100.0 &&
+                                  a.along < chart.runwayLengthFt + 100.0;
+            if (!onRunway || std::fabs(b.cross) <= half + 80.0) {
                 continue;
             }
             const RunwayExit exit{chart.NodePosition(on), chart.NodePosition(off)};
-            if (a.alongNm >= afterFt && a.alongNm < firstAlong) {
-                firstAlong = a.alongNm;
+            if (a.along >= afterFt && a.along < firstAlong) {
+                firstAlong = a.along;
                 first = exit;
             }
-            if (a.alongNm > lastAlong) {
-                lastAlong = a.alongNm;
+            if (a.along > lastAlong) {
+                lastAlong = a.along;
                 last = exit;
             }
         }

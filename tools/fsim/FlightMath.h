@@ -90,11 +90,12 @@ inline LatLon Destination(LatLon from, double course, double distanceNm) {
 }
 
 // Where a point lies relative to a line through `origin` on the true `course`: along the course
-// (negative behind the origin) and across it (positive to the right), in nautical miles. Flat
-// earth around the origin: good to a few feet within the 20 miles it is used for.
+// (negative behind the origin) and across it (positive to the right), in nautical miles unless a
+// function says feet. Flat earth around the origin: good to a few feet within the 20 miles it is
+// used for.
 struct TrackOffset {
-    double alongNm = 0.0;
-    double crossNm = 0.0;
+    double along = 0.0;
+    double cross = 0.0;
 };
 
 inline TrackOffset OffsetFromTrack(LatLon origin, double course, LatLon point) {

@@ -174,8 +174,8 @@ void FlightModel::SteerAir(double dt) {
         }
         case Lateral::Track: {
             const TrackOffset off = OffsetFromLine();
-            const double cut = std::clamp(off.crossNm * kInterceptGainDegPerNm, -kMaxInterceptDeg,
-                                          kMaxInterceptDeg);
+            const double cut =
+                std::clamp(off.cross * kInterceptGainDegPerNm, -kMaxInterceptDeg, kMaxInterceptDeg);
             TurnToward(WrapCourse(lineCourse_ - cut), TurnDirection::Shortest, dt);
             break;
         }
@@ -214,7 +214,7 @@ void FlightModel::SteerGround(double dt) {
             break;
         case Lateral::Track: {
             const TrackOffset off = OffsetFromLine();
-            const double cut = std::clamp(off.crossNm * 600.0, -20.0, 20.0);
+            const double cut = std::clamp(off.cross * 600.0, -20.0, 20.0);
             TurnToward(WrapCourse(lineCourse_ - cut), TurnDirection::Shortest, dt);
             break;
         }
@@ -250,8 +250,8 @@ void FlightModel::Climb(double dt) {
             if (state_.onGround) {
                 break;
             }
-            const double alongNm = OffsetFromLine().alongNm;
-            const double toAimNm = aimFeet_ / kFeetPerNm - alongNm;
+            const double along = OffsetFromLine().along;
+            const double toAimNm = aimFeet_ / kFeetPerNm - along;
             const double path = groundFt_ + std::max(0.0, toAimNm) * kGlidePathFeetPerNm;
             // Never climb onto the path: below it, the aircraft flies level until it meets it.
             const double floor = state_.altitudeFt - kGlideMaxDescentFpm / 60.0 * dt;

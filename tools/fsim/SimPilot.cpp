@@ -292,7 +292,7 @@ void SimPilot::Read(const StationLine& line, double now) {
             model_.SetSpeed(model_.Perf().patternKt);
             lastCross_ =
                 OffsetFromTrack(chart_.threshold, chart_.runwayTrueCourse, model_.State().position)
-                    .crossNm;
+                    .cross;
             SetPhase(Phase::Approach, now, "runway " + chart_.runwayName);
         }
     } else if ((said.heading || said.altitudeFt) && Airborne()) {
@@ -562,7 +562,7 @@ std::vector<SimPilot::Leg> SimPilot::PatternLegs(PatternEntry entry, int side,
             return {downwind, base};
         case PatternEntry::StraightIn: {
             const TrackOffset off = chart_.RunwayOffsetFeet(model_.State().position);
-            if (off.alongNm < -(finalFt + kFeetPerNm)) {
+            if (off.along < -(finalFt + kFeetPerNm)) {
                 return {{chart_.RunwayPoint(-(finalFt + kFeetPerNm), 0.0), pa, "straight in"}};
             }
             return {};
@@ -579,10 +579,10 @@ void SimPilot::EnterPattern(PatternEntry entry, double now) {
     if (entry == PatternEntry::RightDownwind) {
         side = 1;
     } else if (entry == PatternEntry::Base) {
-        side = off.crossNm >= 0 ? 1 : -1;
+        side = off.cross >= 0 ? 1 : -1;
     }
-    const bool onUpwind = off.alongNm > 0.0 && std::fabs(off.crossNm) < 0.5 * kFeetPerNm &&
-                          off.alongNm < chart_.runwayLengthFt + 0.4 * kFeetPerNm;
+    const bool onUpwind = off.along > 0.0 && std::fabs(off.cross) < 0.5 * kFeetPerNm &&
+                          off.along < chart_.runwayLengthFt + 0.4 * kFeetPerNm;
     FlyLegs(PatternLegs(entry, side, onUpwind), now);
 }
 
@@ -712,11 +712,11 @@ void SimPilot::Fly(double now) {
             const TrackOffset off = chart_.RunwayOffsetFeet(s.position);
             if (advisory && HeightAboveField() > 400.0) {
                 FlyLegs(PatternLegs(PatternEntry::LeftDownwind, -1, true), now);
-            } else if (IsDeparture() && off.alongNm > chart_.runwayLengthFt + 1.5 * kFeetPerNm) {
+            } else if (IsDeparture() && off.along > chart_.runwayLengthFt + 1.5 * kFeetPerNm) {
                 model_.TurnTo(DepartureCourseTrue(), TurnDirection::Shortest);
                 SetPhase(Phase::Departing, now);
             } else if (config_.kind == FlightKind::VfrPattern &&
-                       off.alongNm > chart_.runwayLengthFt + 4.0 * kFeetPerNm) {
+                       off.along > chart_.runwayLengthFt + 4.0 * kFeetPerNm) {
                 // Nobody answered the request: fly the circuit anyway and ask again.
                 FlyLegs(PatternLegs(PatternEntry::LeftDownwind, -1, false), now);
             }
@@ -740,13 +740,13 @@ void SimPilot::Fly(double now) {
         case Phase::Approach: {
             const TrackOffset off =
                 OffsetFromTrack(chart_.threshold, chart_.runwayTrueCourse, s.position);
-            const bool crossed = (off.crossNm > 0) != (lastCross_ > 0);
-            if (off.alongNm < -0.5 && (std::fabs(off.crossNm) < 0.4 || crossed)) {
+            const bool crossed = (off.cross > 0) != (lastCross_ > 0);
+            if (off.along < -0.5 && (std::fabs(off.cross) < 0.4 || crossed)) {
                 StartFinal(now);
-            } else if (off.alongNm > 0.0) {
+            } else if (off.along > 0.0) {
                 StartGoAround(now);  // never met the final course
             }
-            lastCross_ = off.crossNm;
+            lastCross_ = off.cross;
             break;
         }
         case Phase::Pattern:
@@ -775,7 +775,7 @@ void SimPilot::Fly(double now) {
             }
             const double toThreshold = DistanceNmExact(s.position, chart_.threshold);
             const double along =
-                OffsetFromTrack(chart_.threshold, chart_.runwayTrueCourse, s.position).alongNm;
+                OffsetFromTrack(chart_.threshold, chart_.runwayTrueCourse, s.position).along;
             if (!landingCleared_ && !advisory && along < 0.0 && toThreshold < kGoAroundDecisionNm) {
                 Note(now, "not cleared to land: going around");
                 StartGoAround(now);
@@ -784,7 +784,7 @@ void SimPilot::Fly(double now) {
         }
         case Phase::GoingAround: {
             const TrackOffset off = chart_.RunwayOffsetFeet(s.position);
-            if (!IsIfr(config_.kind) && off.alongNm > chart_.runwayLengthFt + 0.3 * kFeetPerNm &&
+            if (!IsIfr(config_.kind) && off.along > chart_.runwayLengthFt + 0.3 * kFeetPerNm &&
                 HeightAboveField() > 400.0) {
                 FlyLegs(PatternLegs(PatternEntry::LeftDownwind, -1, true), now);
             }
@@ -792,7 +792,7 @@ void SimPilot::Fly(double now) {
         }
         case Phase::LandingRoll:
             if (s.speedKt <= p.taxiKt + 0.5) {
-                const double along = chart_.RunwayOffsetFeet(s.position).alongNm;
+                const double along = chart_.RunwayOffsetFeet(s.position).along;
                 const RunwayExit exit = FindRunwayExit(chart_, along + 200.0);
                 model_.Taxi({exit.turnOff, exit.clear});
                 SetPhase(Phase::Exiting, now);
