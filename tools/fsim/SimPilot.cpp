@@ -561,11 +561,12 @@ std::vector<SimPilot::Leg> SimPilot::PatternLegs(PatternEntry entry, int side,
         case PatternEntry::Base:
             return {downwind, base};
         case PatternEntry::StraightIn: {
+            // Already lined up behind the threshold: straight onto the final.
             const TrackOffset off = chart_.RunwayOffsetFeet(model_.State().position);
-            if (off.along < -(finalFt + kFeetPerNm)) {
-                return {{chart_.RunwayPoint(-(finalFt + kFeetPerNm), 0.0), pa, "straight in"}};
+            if (off.along < 0.0 && std::fabs(off.cross) < 0.3 * kFeetPerNm) {
+                return {};
             }
-            return {};
+            return {{chart_.RunwayPoint(-(finalFt + kFeetPerNm), 0.0), pa, "straight in"}};
         }
         case PatternEntry::None:
             break;
