@@ -144,7 +144,7 @@ TEST_F(Pilot, TaxiesOutOnHisClearanceAndCallsTheTowerAtTheRunway) {
                    kGroundTail + kAck),
               Answers{"1"});
     EXPECT_EQ(pilot->CurrentPhase(), Phase::TaxiOut);
-    EXPECT_EQ(pilot->PhaseText(), "taxiing to the runway runway 13R via B A C0");
+    EXPECT_EQ(pilot->PhaseText(), "taxiing out to runway 13R via B A C0");
     // Still taxiing: the tower can wait.
     EXPECT_EQ(Tell("N123AB. " + kGroundTail + "1-Tune KBFI Tower Frequency 2-Close ATC Services"),
               Answers{});

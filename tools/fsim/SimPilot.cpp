@@ -55,7 +55,7 @@ std::string_view PhaseName(Phase phase) {
         case Phase::Parked:
             return "parked";
         case Phase::TaxiOut:
-            return "taxiing to the runway";
+            return "taxiing out";
         case Phase::HoldingPosition:
             return "holding position";
         case Phase::HoldingShort:
@@ -87,7 +87,7 @@ std::string_view PhaseName(Phase phase) {
         case Phase::ClearOfRunway:
             return "clear of the runway";
         case Phase::TaxiIn:
-            return "taxiing to parking";
+            return "taxiing in";
         case Phase::AtGate:
             return "at the gate";
         case Phase::Shutdown:
@@ -506,7 +506,7 @@ std::vector<std::string> SimPilot::WantedOptions() const {
 // ---- flying ---------------------------------------------------------------------------------
 
 void SimPilot::StartTaxi(TaxiPlan plan, bool toRunway, double now) {
-    std::string detail = toRunway ? "runway " + chart_.runwayName : taxiDestination_;
+    std::string detail = "to " + (toRunway ? "runway " + chart_.runwayName : taxiDestination_);
     if (!plan.taxiways.empty()) {
         detail += " via";
         for (const std::string& t : plan.taxiways) {
