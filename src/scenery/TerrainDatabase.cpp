@@ -143,6 +143,7 @@ MountainReadResult ReadAllMountains(std::string_view text, const ChosenAirport& 
         terrain.Mountains.push_back(std::move(point));
     }
     terrain.MinSafeAltitude = highestFt + kTerrainClearanceFt;
+    nav::IndexMountains(terrain);  // for the controllers' terrain searches
     return result;
 }
 

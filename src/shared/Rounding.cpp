@@ -42,6 +42,7 @@ double RoundDecimals(double value, int decimals) {
     if (!std::isfinite(value)) {
         return value;
     }
+    // The usual places from a table (the same exact powers pow gives, without its cost).
     static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
     const double scale =
         decimals >= 0 && decimals <= 9 ? kPowers[decimals] : std::pow(10.0, decimals);

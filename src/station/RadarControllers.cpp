@@ -509,6 +509,33 @@ class Radar {
         }
     }
 
+    // A hand-off in two rows: "Acknowledge contact ..." repeats the hand-off until acknowledged,
+    // then "Contact ..." offers the new frequency until tuned. Returns false for other statuses.
+    bool HandOffRow(bool answer, const char* acknowledge, const char* contact, const char* next,
+                    const std::string& handOff, const std::string& offer, const char* tuneOption,
+                    const std::string& frequency) {
+        const std::string& s = p_.status;
+        if (s != acknowledge && s != contact) {
+            return false;
+        }
+        const bool acknowledging = s == acknowledge;
+        if (!answer) {
+            p_.pendingMenu = acknowledging ? handOff : offer;
+            p_.choice = 0;
+            return true;
+        }
+        if (acknowledging && Chosen("Acknowledge")) {
+            p_.pendingMenu = offer;
+            p_.choice = 0;
+            p_.status = contact;
+        } else if (!acknowledging && Chosen(tuneOption)) {
+            HandOver("", next);
+            p_.frequency = frequency;
+        }
+        CloseTest();
+        return true;
+    }
+
     // Rows of the approach controller alone. Returns true when the status was one of them.
     bool ApproachOnlyRow(bool answer) {
         const std::string& s = p_.status;
@@ -570,31 +597,9 @@ class Radar {
              "Approach", "Missed Approach"},
         }};
         for (const HandOffRows& row : kRows) {
-            if (s == row.acknowledge) {
-                if (answer) {
-                    if (Chosen("Acknowledge")) {
-                        p_.pendingMenu = TuneArtcc(row.service);
-                        p_.choice = 0;
-                        p_.status = row.contact;
-                    }
-                    CloseTest();
-                } else {
-                    p_.pendingMenu = ArtccHandOff(row.service);
-                    p_.choice = 0;
-                }
-                return true;
-            }
-            if (s == row.contact) {
-                if (answer) {
-                    if (Chosen("Tune ARTCC Frequency")) {
-                        HandOver("", row.next);
-                        p_.frequency = a_.CenterFreq;
-                    }
-                    CloseTest();
-                } else {
-                    p_.pendingMenu = TuneArtcc(row.service);
-                    p_.choice = 0;
-                }
+            if (HandOffRow(answer, row.acknowledge, row.contact, row.next,
+                           ArtccHandOff(row.service), TuneArtcc(row.service),
+                           "Tune ARTCC Frequency", a_.CenterFreq)) {
                 return true;
             }
         }
@@ -669,31 +674,8 @@ class Radar {
              "Missed Approach"},
         }};
         for (const HandOffRows& row : kRows) {
-            if (s == row.acknowledge) {
-                if (answer) {
-                    if (Chosen("Acknowledge")) {
-                        p_.pendingMenu = ApproachOffer();
-                        p_.choice = 0;
-                        p_.status = row.contact;
-                    }
-                    CloseTest();
-                } else {
-                    p_.pendingMenu = ApproachHandOff();
-                    p_.choice = 0;
-                }
-                return true;
-            }
-            if (s == row.contact) {
-                if (answer) {
-                    if (Chosen("Tune Approach Frequency")) {
-                        HandOver("", row.next);
-                        p_.frequency = a_.ApproachFreq;
-                    }
-                    CloseTest();
-                } else {
-                    p_.pendingMenu = ApproachOffer();
-                    p_.choice = 0;
-                }
+            if (HandOffRow(answer, row.acknowledge, row.contact, row.next, ApproachHandOff(),
+                           ApproachOffer(), "Tune Approach Frequency", a_.ApproachFreq)) {
                 return true;
             }
         }

@@ -57,6 +57,17 @@ class Tower {
         }
     }
 
+    // A termination that applies at the given height, for the rows whose message stands.
+    struct Termination {
+        const char* text = nullptr;
+        bool whenAbove = false;  // else when below
+    };
+    void TerminateIf(Termination t) {
+        if (t.text != nullptr && (t.whenAbove ? Above() : Below())) {
+            Terminate(t.text);
+        }
+    }
+
     void Terminate(const char* text) {
         p_.pendingMenu = p_.callsign + text;
         p_.choice = 0;
@@ -320,34 +331,17 @@ class Tower {
             return true;
         }
         if (s == "Acknowledge contact ground") {
-            if (!answer) {
-                Show(ContactGround());
-                if (Above()) {
-                    Terminate(takeoffTermination);
-                }
-                return true;
-            }
-            if (Chosen("Acknowledge")) {
-                Say(TuneGround());
-                p_.status = "Contact Ground";
-            }
-            Close();
+            AcknowledgeRow(ContactGround(), TuneGround(), "Contact Ground",
+                           {takeoffTermination, true});
             return true;
         }
         if (s == "Contact Ground") {
-            if (!answer) {
-                Show(TuneGround());
-                if (Above()) {
-                    Terminate(takeoffTermination);
-                }
-                return true;
-            }
-            if (Chosen("Tune " + a_.AirportIdent + " Ground Frequency")) {
-                Say(OnFrequency("Ground"));
-                p_.status = "Contact Ground";
-                p_.frequency = a_.GroundFreq;
-            }
-            Close();
+            TuneRow(TuneGround(), "Tune " + a_.AirportIdent + " Ground Frequency",
+                    {takeoffTermination, true}, [&] {
+                        Say(OnFrequency("Ground"));
+                        p_.status = "Contact Ground";
+                        p_.frequency = a_.GroundFreq;
+                    });
             return true;
         }
         return false;
@@ -496,17 +490,17 @@ class Tower {
             }
             Close();
         } else if (s == "Acknowledge contact departure") {
-            AcknowledgeRow(Departure(), TuneDeparture(), "Contact Departure", nullptr);
+            AcknowledgeRow(Departure(), TuneDeparture(), "Contact Departure", {});
         } else if (s == "Contact Departure") {
-            TuneRow(TuneDeparture(), "Tune Departure Frequency", nullptr, [&] {
+            TuneRow(TuneDeparture(), "Tune Departure Frequency", {}, [&] {
                 Say(OnFrequency("Departure"));
                 p_.status = "Contact Departure";
                 p_.frequency = a_.ApproachFreq;
             });
         } else if (s == "Acknowledge contact ARTCC (DEPARTURE)") {
-            AcknowledgeRow(Artcc(), TuneArtcc(), "Contact ARTCC (DEPARTURE)", nullptr);
+            AcknowledgeRow(Artcc(), TuneArtcc(), "Contact ARTCC (DEPARTURE)", {});
         } else if (s == "Contact ARTCC (DEPARTURE)") {
-            TuneRow(TuneArtcc(), "Tune ARTCC Frequency", nullptr, [&] {
+            TuneRow(TuneArtcc(), "Tune ARTCC Frequency", {}, [&] {
                 p_.pendingMenu.clear();
                 p_.choice = 0;
                 p_.status = "Departure";
@@ -548,17 +542,18 @@ class Tower {
             Close();
         } else if (s == "Acknowledge contact approach") {
             AcknowledgeRow(AckMenu(", Contact Approach on " + a_.ApproachFreq + ". Good day"),
-                           TuneApproach(), "Contact Approach", kLandTermination);
+                           TuneApproach(), "Contact Approach", {kLandTermination, false});
         } else if (s == "Contact Approach") {
-            TuneRow(TuneApproach(), "Tune Approach Frequency", kLandTermination, [&] {
+            TuneRow(TuneApproach(), "Tune Approach Frequency", {kLandTermination, false}, [&] {
                 Say(OnFrequency("Approach"));
                 p_.status = "Contact Approach";
                 p_.frequency = a_.ApproachFreq;
             });
         } else if (s == "Acknowledge contact ARTCC (GO AROUND)") {
-            AcknowledgeRow(Artcc(), TuneArtcc(), "Contact ARTCC (GO AROUND)", kLandTermination);
+            AcknowledgeRow(Artcc(), TuneArtcc(), "Contact ARTCC (GO AROUND)",
+                           {kLandTermination, false});
         } else if (s == "Contact ARTCC (GO AROUND)") {
-            TuneRow(TuneArtcc(), "Tune ARTCC Frequency", kLandTermination, [&] {
+            TuneRow(TuneArtcc(), "Tune ARTCC Frequency", {kLandTermination, false}, [&] {
                 p_.pendingMenu.clear();
                 p_.choice = 0;
                 p_.status = "Missed Approach";
@@ -570,12 +565,10 @@ class Tower {
     // "Acknowledge ..." rows of the hand-offs: the message stands until acknowledged; a pilot who
     // comes below 300 ft meanwhile is terminated when `lowTermination` is given.
     void AcknowledgeRow(const std::string& message, const std::string& next, const char* nextStatus,
-                        const char* lowTermination) {
+                        Termination termination) {
         if (p_.choice == 0) {
             Show(message);
-            if (lowTermination != nullptr && Below()) {
-                Terminate(lowTermination);
-            }
+            TerminateIf(termination);
             return;
         }
         if (Chosen("Acknowledge")) {
@@ -586,13 +579,11 @@ class Tower {
     }
 
     template <typename Tune>
-    void TuneRow(const std::string& menu, const std::string& option, const char* lowTermination,
+    void TuneRow(const std::string& menu, const std::string& option, Termination termination,
                  Tune tune) {
         if (p_.choice == 0) {
             Show(menu);
-            if (lowTermination != nullptr && Below()) {
-                Terminate(lowTermination);
-            }
+            TerminateIf(termination);
             return;
         }
         if (Chosen(option)) {

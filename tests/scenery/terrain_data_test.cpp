@@ -101,6 +101,7 @@ TEST_F(ShippedTerrain, DenseAroundSeattleWithRainierOnTop) {
     EXPECT_EQ(r.malformedLines, 0);
     EXPECT_EQ(terrain.MinSafeAltitude, 14409 + 2000);
     EXPECT_GE(terrain.MountainCount(), 100);
+    EXPECT_TRUE(terrain.MountainIndex.Usable(terrain.Mountains.size()));  // ready for the station
     bool rainier = false;
     for (const GeoPoint& m : terrain.Mountains) {
         rainier = rainier || (m.latitude == 46.8529 && m.elevationFt == 14409);

@@ -21,4 +21,8 @@ int Fail(const std::string& message);
 // The table of subcommands, in the order `help` lists them (main.cpp).
 const std::vector<Command>& AllCommands();
 
+// Subcommands, each in its own file.
+int MakeScenery(const Args& args);  // MakeScenery.cpp
+int DecodeBgl(const Args& args);    // DecodeBgl.cpp
+
 }  // namespace corvane::tool

@@ -31,6 +31,11 @@ const std::vector<Command>& AllCommands() {
         {"airports", "airports                  the airport list, one per line", RunAirports},
         {"airport", "airport IDENT             one airport's record as JSON", RunAirport},
         {"choose", "choose IDENT              Next on that airport, as JSON", RunChoose},
+        {"make-scenery",
+         "make-scenery DESCRIPTION FOLDER | make-scenery --random AIRPORTS FILES FOLDER [SEED]",
+         MakeScenery},
+        {"decode-bgl", "decode-bgl FILE [--magdec FILE]   the airports of one BGL file as JSON",
+         DecodeBgl},
     };
     return commands;
 }

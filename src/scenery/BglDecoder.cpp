@@ -1,0 +1,710 @@
+#include "scenery/BglDecoder.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+#include "nav/Geometry.h"
+#include "shared/Bytes.h"
+#include "shared/Rounding.h"
+#include "shared/Text.h"
+
+namespace corvane::scenery {
+
+namespace {
+
+// Bounds-checked reads at absolute offsets; a negative offset or one past the end gives nullopt.
+class FileView {
+  public:
+    explicit FileView(std::span<const uint8_t> file) : file_(file), reader_(file) {}
+
+    int64_t Size() const { return static_cast<int64_t>(file_.size()); }
+
+    template <typename T>
+    std::optional<T> At(int64_t offset) const {
+        if (offset < 0) {
+            return std::nullopt;
+        }
+        return reader_.PeekAt<T>(static_cast<size_t>(offset));
+    }
+    std::optional<int32_t> Long(int64_t offset) const { return At<int32_t>(offset); }
+    std::optional<uint32_t> Word(int64_t offset) const { return At<uint32_t>(offset); }
+    std::optional<float> Single(int64_t offset) const { return At<float>(offset); }
+
+    // `count` bytes taken as Windows-1252 characters, zero bytes left out (they do not end it).
+    std::optional<std::string> FixedString(int64_t offset, int64_t count) const {
+        if (offset < 0 || count < 0 || offset > Size() || count > Size() - offset) {
+            return std::nullopt;
+        }
+        std::string out;
+        out.reserve(static_cast<size_t>(count));
+        for (int64_t i = 0; i < count; ++i) {
+            const uint8_t b = file_[static_cast<size_t>(offset + i)];
+            if (b != 0) {
+                out += static_cast<char>(b);
+            }
+        }
+        return out;
+    }
+
+  private:
+    std::span<const uint8_t> file_;
+    ByteReader reader_;
+};
+
+double LatitudeOf(int32_t word) {
+    return static_cast<double>(word) * 90.0 / 10001750.0;
+}
+double LongitudeOf(int32_t word) {
+    return static_cast<double>(word) * 360.0 / 4294967296.0;
+}
+double HeadingOf(int32_t word) {
+    return (static_cast<double>(word) / 65536.0) * 360.0 / 65536.0;
+}
+
+// Upper case in Windows-1252, as the simulator's own letters are: a-z, the accented letters
+// 0xE0..0xFE (but the division sign 0xF7), and the four letters whose capitals sit at 0x8A..0x9F.
+std::string UpperCp1252(std::string text) {
+    for (char& ch : text) {
+        const auto b = static_cast<uint8_t>(ch);
+        uint8_t up = b;
+        if (b >= 'a' && b <= 'z') {
+            up = static_cast<uint8_t>(b - 0x20);
+        } else if (b >= 0xE0 && b <= 0xFE && b != 0xF7) {
+            up = static_cast<uint8_t>(b - 0x20);
+        } else if (b == 0x9A || b == 0x9C || b == 0x9E) {
+            up = static_cast<uint8_t>(b - 0x10);
+        } else if (b == 0xFF) {
+            up = 0x9F;
+        }
+        ch = static_cast<char>(up);
+    }
+    return text;
+}
+
+constexpr std::array<const char*, 38> kParkingTexts = {
+    "",           "Parking",   "N Parking",  "NE Parking", "E Parking", "SE Parking", "S Parking",
+    "SW Parking", "W Parking", "NW Parking", "Gate",       "Dock",      "Gate A",     "Gate B",
+    "Gate C",     "Gate D",    "Gate E",     "Gate F",     "Gate G",    "Gate H",     "Gate I",
+    "Gate J",     "Gate K",    "Gate L",     "Gate M",     "Gate N",    "Gate O",     "Gate P",
+    "Gate Q",     "Gate R",    "Gate S",     "Gate T",     "Gate U",    "Gate V",     "Gate W",
+    "Gate X",     "Gate Y",    "Gate Z"};
+
+constexpr std::array<const char*, 5> kDesignators = {"", "L", "R", "C", "H"};
+
+std::string Hex(size_t offset) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "0x%zX", offset);
+    return buf;
+}
+
+// An offset in a file: a taxi item's metres east or north of the reference. Values that are not
+// finite keep the reference position.
+double Finite(float value) {
+    return std::isfinite(value) ? static_cast<double>(value) : 0.0;
+}
+
+}  // namespace
+
+void BglReport::Note(const std::string& what, size_t offset) {
+    ++problems;
+    if (notes.size() < kMaxNotes) {
+        notes.push_back(what + " at " + Hex(offset));
+    }
+}
+
+bool HasBglSignature(std::span<const uint8_t> file) {
+    const auto word = FileView(file).Word(kBglSignatureOffset);
+    return word && *word == kBglSignature;
+}
+
+namespace {
+
+// The great-circle move of PointAtMeters, split so the many points of one airport share the
+// terms of their reference position; the results are the very same doubles.
+class Mover {
+  public:
+    Mover(double latitude, double longitude)
+        : lat1_(latitude * nav::kPi / 180.0),
+          lon1_(-longitude * nav::kPi / 180.0),  // west-positive inside the formula
+          sinLat1_(std::sin(lat1_)),
+          cosLat1_(std::cos(lat1_)) {}
+
+    double Latitude(double trueCourse, double meters) const {
+        return RoundDecimals(LatitudeRadians(trueCourse, meters) * 180.0 / nav::kPi, 6);
+    }
+
+    double Longitude(double trueCourse, double meters) const {
+        const double latR = LatitudeRadians(trueCourse, meters);
+        const double d = Angle(meters);
+        const double tc = trueCourse * nav::kPi / 180.0;
+        double lonR = lon1_;
+        if (std::cos(latR) != 0.0) {
+            lonR = nav::FloorMod(
+                       lon1_ - nav::ArcSin(std::sin(tc) * std::sin(d) / std::cos(latR)) + nav::kPi,
+                       nav::kTwoPi) -
+                   nav::kPi;
+        }
+        return RoundDecimals(-lonR * 180.0 / nav::kPi, 6);
+    }
+
+  private:
+    static double Angle(double meters) { return (std::fabs(meters) / 1852.0) * nav::kPi / 10800.0; }
+
+    double LatitudeRadians(double trueCourse, double meters) const {
+        const double d = Angle(meters);
+        const double tc = trueCourse * nav::kPi / 180.0;
+        return nav::ArcSin(sinLat1_ * std::cos(d) + cosLat1_ * std::sin(d) * std::cos(tc));
+    }
+
+    double lat1_;
+    double lon1_;
+    double sinLat1_;
+    double cosLat1_;
+};
+
+}  // namespace
+
+GeoPoint PointAtMeters(double latitude, double longitude, double trueCourse, double meters) {
+    const Mover mover(latitude, longitude);
+    GeoPoint point;
+    point.latitude = mover.Latitude(trueCourse, meters);
+    point.longitude = mover.Longitude(trueCourse, meters);
+    return point;
+}
+
+std::string FrequencyText(uint32_t word) {
+    uint32_t value = 0;
+    for (int shift = 28; shift >= 0; shift -= 4) {
+        const uint32_t digit = (word >> shift) & 0xF;
+        if (digit > 9) {
+            return {};
+        }
+        value = value * 10 + digit;
+    }
+    std::string text = std::to_string(value / 10000);
+    uint32_t fraction = value % 10000;
+    if (fraction != 0) {
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%04u", fraction);
+        std::string f = digits;
+        while (!f.empty() && f.back() == '0') {
+            f.pop_back();
+        }
+        text += "." + f;
+    }
+    return text;
+}
+
+std::string RunwayDesignation(int32_t number, int32_t code) {
+    if (number < 0 || number > 36 || code < 0 || code > 4) {
+        return {};
+    }
+    return std::to_string(number) + kDesignators[static_cast<size_t>(code)];
+}
+
+std::string ParkingCodeText(int32_t code) {
+    return code >= 1 && code <= 37 ? kParkingTexts[static_cast<size_t>(code)] : "";
+}
+
+ParkingNameParts SplitParkingFlags(uint32_t flags) {
+    const int32_t v = static_cast<int32_t>(flags & 0xFFFFF);
+    const int32_t n = static_cast<int32_t>(RoundHalfEven(static_cast<double>(v) / 128.0));
+    return {n, v - 128 * n};
+}
+
+BglDecoder::BglDecoder(std::span<const uint8_t> file, const MagneticVariationGrid& grid,
+                       std::vector<AirportRecord>& airports)
+    : file_(file), grid_(grid), airports_(airports) {}
+
+bool BglDecoder::Spend(int64_t bytes, size_t offset) {
+    budget_ -= bytes;
+    if (budget_ < 0) {
+        report_.Note("more records than the file's size can hold", offset);
+        fileEnded_ = true;
+        return false;
+    }
+    return true;
+}
+
+BglReport BglDecoder::ScanBglHeader() {
+    report_ = {};
+    fileEnded_ = false;
+    // A sound file visits each byte once or twice (the index blocks and their entries, a second
+    // section that shares the index); eight times the size leaves room to spare.
+    budget_ = 8 * static_cast<int64_t>(file_.size()) + 4096;
+    const FileView f(file_);
+    const auto version = f.Long(0x90);
+    const auto indexOffset = f.Long(0x9C);
+    const auto secondOffset = f.Long(0xA4);
+    if (!version) {
+        report_.Note("file too short for its header", 0x90);
+        return report_;
+    }
+    if (*version != 1) {
+        return report_;  // not an airport file of this kind
+    }
+    if (!indexOffset || !secondOffset) {
+        report_.Note("file too short for its section offsets", 0x9C);
+        return report_;
+    }
+    if (*indexOffset > 0) {
+        WalkAirportIndex(*indexOffset);
+    }
+    if (fileEnded_ || *secondOffset <= 0) {
+        return report_;
+    }
+    int64_t o = *secondOffset;
+    while (!fileEnded_) {
+        const auto id = f.Long(o);
+        if (!id) {
+            report_.Note("second-section record outside the file", static_cast<size_t>(o));
+            break;
+        }
+        if (*id == bgl::kIndexBlock) {
+            o = WalkAirportIndex(o);
+            if (o < 0) {
+                break;
+            }
+            continue;
+        }
+        if (*id != bgl::kSkippedRecord) {
+            break;
+        }
+        const auto size = f.Long(o + 4);
+        if (!size || *size <= 0) {
+            report_.Note(size ? "record size not above 0" : "record outside the file",
+                         static_cast<size_t>(o));
+            break;
+        }
+        if (!Spend(*size + 8, static_cast<size_t>(o))) {
+            break;
+        }
+        o += static_cast<int64_t>(*size) + 8;
+    }
+    return report_;
+}
+
+int64_t BglDecoder::WalkAirportIndex(int64_t offset) {
+    const FileView f(file_);
+    int64_t o = offset;
+    const auto damaged = [&](const char* what, int64_t at) {
+        report_.Note(what, static_cast<size_t>(at < 0 ? 0 : at));
+        fileEnded_ = true;
+        return int64_t{-1};
+    };
+    while (!fileEnded_) {
+        const auto id = f.Long(o);
+        if (!id) {
+            return damaged("index record outside the file", o);
+        }
+        if (*id != bgl::kIndexBlock) {
+            return o;
+        }
+        const auto size = f.Long(o + 4);
+        const auto count = f.Long(o + 20);
+        if (!size || !count) {
+            return damaged("index block outside the file", o);
+        }
+        if (*size <= 0) {
+            return damaged("index block size not above 0", o);
+        }
+        if (*count < 0) {
+            return damaged("index entry count below 0", o);
+        }
+        if (!Spend(*size + 8, static_cast<size_t>(o))) {
+            return -1;
+        }
+        int64_t e = o + 24;
+        for (int32_t i = 0; i < *count && !fileEnded_; ++i) {
+            const auto entryId = f.Long(e);
+            const auto entrySize = f.Long(e + 4);
+            if (!entryId || !entrySize) {
+                return damaged("index entry outside the file", e);
+            }
+            if (*entrySize <= 0) {
+                return damaged("index entry size not above 0", e);
+            }
+            if (!Spend(*entrySize + 8, static_cast<size_t>(e))) {
+                return -1;
+            }
+            if (*entryId == bgl::kIndexEntry) {
+                const auto kind = f.Long(e + 8);
+                const auto dataOffset = f.Long(e + 12);
+                const auto ident = f.FixedString(e + 16, static_cast<int64_t>(*entrySize) - 8);
+                if (!kind || !dataOffset || !ident) {
+                    return damaged("index entry outside the file", e);
+                }
+                if (*kind == bgl::kAirportKind && *dataOffset > 0) {
+                    const auto first = f.Long(*dataOffset);
+                    const auto third = f.Long(static_cast<int64_t>(*dataOffset) + 8);
+                    if (!first || !third) {
+                        // This airport is lost; its neighbours in the index may still be sound.
+                        report_.Note("airport data block outside the file", static_cast<size_t>(e));
+                    } else if (*first == 1 && *third == 1) {
+                        AirportRecord airport;
+                        airport.ident = Cp1252ToUtf8(*ident);
+                        DecodeAirport(static_cast<int64_t>(*dataOffset) + 16, airport);
+                        airports_.push_back(std::move(airport));
+                        ++report_.airportsAdded;
+                    }
+                }
+            }
+            e += static_cast<int64_t>(*entrySize) + 8;
+        }
+        o += static_cast<int64_t>(*size) + 8;
+    }
+    return -1;
+}
+
+void BglDecoder::DecodeAirport(int64_t recordsOffset, AirportRecord& airport) {
+    const FileView f(file_);
+    std::string runwayDesignation;
+    std::string startDesignation;
+    std::string parkingText;
+    std::vector<std::string> runwayList(1);  // the last element is always a blank spare
+    double refLat = 0.0;
+    double refLon = 0.0;
+
+    const auto damaged = [&](const char* what, int64_t at) {
+        report_.Note(what, static_cast<size_t>(at < 0 ? 0 : at));
+    };
+    int64_t o = recordsOffset;
+    while (!fileEnded_) {
+        const auto id = f.Long(o);
+        if (!id) {
+            return damaged("airport record outside the file", o);
+        }
+        switch (*id) {
+            case bgl::kAirportHeader:
+            case bgl::kRunway:
+            case bgl::kSecondPosition:
+            case bgl::kRunwaySubRecord:
+            case bgl::kRunwayStart:
+            case bgl::kAirportName:
+            case bgl::kTaxiwayNetwork:
+            case bgl::kFrequency:
+                break;
+            default:
+                return;  // the end of the airport's records
+        }
+        const auto size = f.Long(o + 4);
+        if (!size) {
+            return damaged("airport record outside the file", o);
+        }
+        if (*size <= 0) {
+            return damaged("airport record size not above 0", o);
+        }
+        if (!Spend(*size + 8, static_cast<size_t>(o))) {
+            return;
+        }
+        const int64_t end = o + *size + 8;
+
+        if (*id == bgl::kAirportHeader || *id == bgl::kSecondPosition) {
+            const auto lat = f.Long(o + 12);
+            const auto lon = f.Long(o + 20);
+            if (!lat || !lon) {
+                return damaged("airport position outside the file", o);
+            }
+            airport.lat = RoundDecimals(LatitudeOf(*lat), 6);
+            airport.lon = RoundDecimals(LongitudeOf(*lon), 6);
+            if (*id == bgl::kAirportHeader) {
+                refLat = airport.lat;
+                refLon = airport.lon;
+            }
+        } else if (*id == bgl::kRunway) {
+            const auto length = f.Long(o + 40);
+            const auto width = f.Long(o + 44);
+            const auto code = f.Long(o + 48);
+            const auto number = f.Long(o + 52);
+            if (!length || !width || !code || !number) {
+                return damaged("runway outside the file", o);
+            }
+            const std::string designation = RunwayDesignation(*number, *code);
+            if (!designation.empty()) {
+                runwayDesignation = designation;
+            }
+            runwayList.back() = "Runway " + runwayDesignation;
+            runwayList.emplace_back();
+            if (*length > airport.runwayLength) {
+                airport.runwayName = runwayDesignation;
+                airport.runwayLength = *length;
+                airport.runwayWidth = *width;
+                airport.runwayHasIls = kFalse;
+            }
+            // The runway's own sub-records follow it directly.
+            int64_t s = end;
+            while (!fileEnded_) {
+                const auto subId = f.Long(s);
+                if (!subId) {
+                    return damaged("airport record outside the file", s);
+                }
+                if (*subId != bgl::kRunwaySubRecord) {
+                    break;
+                }
+                const auto subSize = f.Long(s + 4);
+                const auto subKind = f.Long(s + 40);
+                if (!subSize || !subKind) {
+                    return damaged("runway sub-record outside the file", s);
+                }
+                if (*subSize <= 0) {
+                    return damaged("airport record size not above 0", s);
+                }
+                if (!Spend(*subSize + 8, static_cast<size_t>(s))) {
+                    return;
+                }
+                if (runwayDesignation == airport.runwayName && *subKind == bgl::kIlsSubRecordKind) {
+                    airport.runwayHasIls = kTrue;
+                }
+                s += static_cast<int64_t>(*subSize) + 8;
+            }
+            o = s;
+            continue;
+        } else if (*id == bgl::kRunwayStart) {
+            const auto lat = f.Long(o + 12);
+            const auto lon = f.Long(o + 20);
+            const auto altitude = f.Long(o + 28);
+            const auto heading = f.Long(o + 32);
+            const auto kind = f.Long(o + 36);
+            const auto code = f.Long(o + 40);
+            const auto number = f.Long(o + 44);
+            if (!lat || !lon || !altitude || !heading || !kind || !code || !number) {
+                return damaged("runway start outside the file", o);
+            }
+            if (*kind >= 1) {
+                const std::string designation = RunwayDesignation(*number, *code);
+                if (!designation.empty()) {
+                    startDesignation = designation;
+                }
+            }
+            if (startDesignation == airport.runwayName) {
+                const double startLat = R5(LatitudeOf(*lat));
+                const double startLon = R5(LongitudeOf(*lon));
+                airport.runwayLat = startLat;
+                airport.runwayLon = startLon;
+                airport.fieldElevation = ToInteger32(static_cast<double>(*altitude) / 0.3048);
+                const int16_t trueHeading = ToInteger16(HeadingOf(*heading));
+                airport.runwayHeading =
+                    nav::ToMagneticHeading(grid_, trueHeading, startLat, startLon);
+            }
+        } else if (*id == bgl::kAirportName) {
+            const auto text = f.FixedString(o + 8, *size);
+            if (!text) {
+                return damaged("airport name outside the file", o);
+            }
+            airport.name = Cp1252ToUtf8(UpperCp1252(*text));
+        } else if (*id == bgl::kFrequency) {
+            const auto word = f.Word(o + 8);
+            const auto type = f.Long(o + 12);
+            if (!word || !type) {
+                return damaged("frequency outside the file", o);
+            }
+            const std::string text = FrequencyText(*word);
+            if (!text.empty()) {
+                switch (*type) {
+                    case bgl::kCtafType:
+                        airport.ctafFreq = text;
+                        break;
+                    case bgl::kGroundType:
+                        airport.groundFreq = text;
+                        break;
+                    case bgl::kTowerType:
+                        airport.towerFreq = text;
+                        break;
+                    case bgl::kApproachType:
+                        airport.approachFreq = text;
+                        break;
+                    case bgl::kDepartureType:
+                        if (airport.approachFreq.empty()) {
+                            airport.approachFreq = text;
+                        }
+                        break;
+                    case bgl::kCenterType:
+                        airport.centerFreq = text;
+                        break;
+                    default:
+                        break;
+                }
+            }
+        } else if (*id == bgl::kTaxiwayNetwork) {
+            if (end > f.Size()) {
+                return damaged("taxiway network runs past the end of the file", o);
+            }
+            if (!DecodeTaxiwayNetwork(o, end, airport, runwayList, parkingText, refLat, refLon)) {
+                return;
+            }
+        }
+        // A sub-record away from a runway is skipped like any record.
+        o = end;
+    }
+}
+
+bool BglDecoder::DecodeTaxiwayNetwork(int64_t recordOffset, int64_t recordEnd,
+                                      AirportRecord& airport,
+                                      const std::vector<std::string>& runwayList,
+                                      std::string& parkingText, double refLat, double refLon) {
+    const FileView f(file_);
+    const Mover mover(refLat, refLon);
+    // Only the longitude of the east-west move and only the latitude of the north-south move.
+    const auto position = [&](double x, double y) {
+        double lat = refLat;
+        double lon = refLon;
+        if (x > 0) {
+            lon = mover.Longitude(90, x);
+        } else if (x < 0) {
+            lon = mover.Longitude(270, -x);
+        }
+        if (y > 0) {
+            lat = mover.Latitude(0, y);
+        } else if (y < 0) {
+            lat = mover.Latitude(180, -y);
+        }
+        return std::pair{lat, lon};
+    };
+    const auto damaged = [&](const char* what, int64_t at) {
+        report_.Note(what, static_cast<size_t>(at));
+        return false;
+    };
+
+    int64_t p = recordOffset + 8;
+    while (p < recordEnd) {
+        if (recordEnd - p < 8) {
+            return damaged("taxiway sub-section header runs past its record", p);
+        }
+        const int32_t count = *f.Long(p);
+        const int32_t itemSize = *f.Long(p + 4);
+        if (itemSize != bgl::kTaxiPointSize && itemSize != bgl::kParkingSize &&
+            itemSize != bgl::kSegmentSize && itemSize != bgl::kNameSize) {
+            return true;  // the rest of the record is of no use to the station
+        }
+        if (count < 0 || count > INT16_MAX) {
+            return damaged("taxiway sub-section count out of range", p);
+        }
+        const int64_t items = p + 8;
+        const int64_t itemsEnd = items + static_cast<int64_t>(count) * itemSize;
+        if (itemsEnd > recordEnd) {
+            return damaged("taxiway sub-section runs past its record", p);
+        }
+        const auto n = static_cast<size_t>(count);
+        // Every read below lies inside the record, which lies inside the file.
+        if (itemSize == bgl::kTaxiPointSize && count > 0) {
+            std::vector<TaxiNode> nodes(n);
+            for (size_t i = 0; i < n; ++i) {
+                const int64_t it = items + static_cast<int64_t>(i) * itemSize;
+                nodes[i].kind = *f.Long(it);
+                const auto [lat, lon] =
+                    position(Finite(*f.Single(it + 4)), Finite(*f.Single(it + 8)));
+                nodes[i].lat = lat;
+                nodes[i].lon = lon;
+            }
+            airport.taxiNodes = std::move(nodes);
+            airport.taxiNodeCount = static_cast<int16_t>(count);
+        } else if (itemSize == bgl::kParkingSize && count > 0) {
+            std::vector<ParkingSpot> spots(n);
+            for (size_t i = 0; i < n; ++i) {
+                const int64_t it = items + static_cast<int64_t>(i) * itemSize;
+                const auto [lat, lon] = position(Finite(*f.Single(it)), Finite(*f.Single(it + 4)));
+                spots[i].lat = lat;
+                spots[i].lon = lon;
+                spots[i].radiusFt = ToInteger32(static_cast<double>(*f.Single(it + 8)) / 0.3048);
+                const ParkingNameParts parts = SplitParkingFlags(*f.Word(it + 16));
+                const std::string codeText = ParkingCodeText(parts.code);
+                if (!codeText.empty()) {
+                    parkingText = codeText;
+                }
+                spots[i].name = AsciiUpper(parkingText) + " " + std::to_string(parts.number);
+            }
+            airport.parking = std::move(spots);
+            airport.parkingCount = static_cast<int16_t>(count);
+        } else if (itemSize == bgl::kSegmentSize && count > 0) {
+            std::vector<TaxiPath> paths(n);
+            for (size_t i = 0; i < n; ++i) {
+                const int64_t it = items + static_cast<int64_t>(i) * itemSize;
+                paths[i].kind = *f.Long(it);
+                paths[i].startNode = *f.Long(it + 12);
+                paths[i].endNode = *f.Long(it + 16);
+                paths[i].name = std::to_string(*f.Long(it + 28));
+            }
+            airport.taxiPaths = std::move(paths);
+            airport.taxiPathCount = static_cast<int16_t>(count);
+        } else if (itemSize == bgl::kNameSize) {
+            if (airport.taxiPaths) {
+                auto& paths = *airport.taxiPaths;
+                // Taxi segments by the name number they hold, as linked lists: name k goes to
+                // the segments named k, in turn, and a name that is itself the number of a later
+                // name joins that one's list, to be renamed again as it would be.
+                std::vector<int32_t> head(n, -1);
+                std::vector<int32_t> next(paths.size(), -1);
+                std::vector<int32_t> tail(n, -1);
+                const auto nameNumber = [n](const std::string& text) -> int64_t {
+                    int64_t number = -1;
+                    const char* last = text.data() + text.size();
+                    const auto [rest, error] = std::from_chars(text.data(), last, number);
+                    // Only the plain decimal text of a number names it ("07" does not).
+                    if (error != std::errc() || rest != last || number < 0 ||
+                        number >= static_cast<int64_t>(n) || std::to_string(number) != text) {
+                        return -1;
+                    }
+                    return number;
+                };
+                const auto append = [&](int64_t k, int32_t first, int32_t last) {
+                    if (head[static_cast<size_t>(k)] < 0) {
+                        head[static_cast<size_t>(k)] = first;
+                    } else {
+                        next[static_cast<size_t>(tail[static_cast<size_t>(k)])] = first;
+                    }
+                    tail[static_cast<size_t>(k)] = last;
+                };
+                for (size_t j = 0; j < paths.size(); ++j) {
+                    const int64_t k = paths[j].kind == 0 ? nameNumber(paths[j].name) : -1;
+                    if (k >= 0) {
+                        append(k, static_cast<int32_t>(j), static_cast<int32_t>(j));
+                    }
+                }
+                for (size_t k = 0; k < n; ++k) {
+                    if (head[k] < 0) {
+                        continue;
+                    }
+                    const std::string text = Cp1252ToUtf8(
+                        *f.FixedString(items + static_cast<int64_t>(k) * itemSize, itemSize));
+                    for (int32_t j = head[k]; j >= 0; j = next[static_cast<size_t>(j)]) {
+                        paths[static_cast<size_t>(j)].name = text;
+                    }
+                    const int64_t later = nameNumber(text);
+                    if (later > static_cast<int64_t>(k)) {
+                        append(later, head[k], tail[k]);
+                    }
+                }
+                for (TaxiPath& path : paths) {
+                    if (path.kind != 1) {
+                        continue;
+                    }
+                    // The name holds the runway's number; one without a runway stays blank. A
+                    // name no longer a number (named by an earlier network) is left alone.
+                    int64_t number = 0;
+                    const char* first = path.name.data();
+                    const char* last = first + path.name.size();
+                    const auto [rest, error] = std::from_chars(first, last, number);
+                    if (error != std::errc() || rest != last) {
+                        continue;
+                    }
+                    path.name = number >= 0 && number < static_cast<int64_t>(runwayList.size())
+                                    ? runwayList[static_cast<size_t>(number)]
+                                    : std::string();
+                }
+            }
+            return true;
+        }
+        p = itemsEnd;
+    }
+    return true;
+}
+
+BglReport ScanBglHeader(std::span<const uint8_t> file, const MagneticVariationGrid& grid,
+                        std::vector<AirportRecord>& airports) {
+    return BglDecoder(file, grid, airports).ScanBglHeader();
+}
+
+}  // namespace corvane::scenery

@@ -1,0 +1,149 @@
+#pragma once
+// The first-run build of the airport database, one step per timer tick of the settings window
+// (or per turn of a terminal loop): read scenery.cfg, resolve the area folders, count the BGL
+// files, then decode one file per tick (a tick per skipped area), and finish by handing the
+// airports to the database writer and appending the count to corvane.cfg.
+//
+//   FirstRunBuild build(config, grid, ListVolumes());
+//   build.SetText1Observer(...);                  // the window repaints Text1 here
+//   if (build.Start(boxes) == BuildState::Scanning)
+//       while (build.Tick(boxes) != TickResult::AllScanned) { ... }   // Scan_Bgl, 5 ms
+//   build.Finish(workDir, WriteDatabase, boxes);
+//
+// Start, Tick and Finish show their message boxes through `boxes`; a window must not let a tick
+// run again while one is open. After Failed the program ends: nothing has been written.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "scenery/BglDecoder.h"
+#include "scenery/CaseFolders.h"
+#include "scenery/SceneryCfg.h"
+#include "scenery/Volumes.h"
+#include "shared/MessageBoxes.h"
+#include "shared/Records.h"
+#include "shared/State.h"
+
+namespace corvane::scenery {
+
+inline constexpr const char* kFirstRunText =
+    "This is the first time you run this program. Now this program will create a database of all "
+    "the airports of the FS world. This process can take a few minutes, please wait.";
+inline constexpr const char* kInsertCdText =
+    "Please insert your FS2002 CD disk2. After you insert it, press OK to continue. If you already "
+    "have the FS2002 CD disk2 inside your CD-ROM Drive, then press OK.";
+inline constexpr const char* kDatabaseCreatedText =
+    "The creation process of the database was completed!. Now this program will display all the "
+    "airports in a list. So you can select one of the airports.";
+
+inline constexpr const char* kReadingSceneryCfgText = "Scenery.cfg file";
+inline constexpr const char* kCreatingDatabaseText = "Creating database";
+inline constexpr const char* kAddingAirportsText = "Adding airports to list";
+
+enum class BuildState {
+    NotStarted,
+    Scanning,  // Tick until AllScanned
+    Stalled,   // a count already stands in corvane.cfg without a database: nothing is built
+    AllScanned,
+    Done,    // database written, count appended, completion box shown
+    Failed,  // a box has named what could not be read or written; nothing was written
+};
+
+enum class TickResult {
+    ScannedFile,  // one BGL file read (decoded when it carries the signature)
+    SkippedArea,  // an area that is not an airport area
+    AreaDone,     // the airport area's listing is exhausted
+    AllScanned,   // every area done: call Finish in this same tick
+    Failed,       // a folder or file could not be read (box shown)
+    Idle,         // not scanning
+};
+
+// Writes the airports as world_airports.dat at `file`; returns an empty string or the reason.
+using DatabaseWriter = std::function<std::string(const std::filesystem::path& file,
+                                                 const std::vector<AirportRecord>& airports)>;
+
+class FirstRunBuild {
+  public:
+    // Lists the volumes standing in for drive letters; asked after the CD prompt.
+    using DriveLister = std::function<std::vector<Volume>()>;
+
+    // `config` gives FsMainFolder and AirportCount and gets the new count; `grid` turns runway
+    // headings magnetic.
+    FirstRunBuild(Config& config, const MagneticVariationGrid& grid,
+                  DriveLister listDrives = ListVolumes);
+
+    // Told every new Text1 (what is being done or scanned), so a window can repaint at once.
+    void SetText1Observer(std::function<void(const std::string&)> observer);
+
+    // The first-run branch of the load tick, after the magnetic variation has been read.
+    BuildState Start(MessageBoxes& boxes);
+    // One Scan_Bgl tick.
+    TickResult Tick(MessageBoxes& boxes);
+    // The finishing tick: "Creating database", the database, the count appended to corvane.cfg in
+    // `workDir`, the completion box, then "Adding airports to list" (the window fills its list,
+    // clears Text1 and the progress bar and sets "Done!"). A failed write deletes the half-written
+    // database, so the next start asks for the folder again.
+    BuildState Finish(const std::filesystem::path& workDir, const DatabaseWriter& writeDatabase,
+                      MessageBoxes& boxes);
+
+    BuildState State() const { return state_; }
+    const std::string& Text1() const { return text1_; }
+    int32_t ProgressValue() const { return progressValue_; }
+    int32_t ProgressMaximum() const { return progressMaximum_; }  // BGL files + 1
+    int32_t BglFileCount() const { return bglFileCount_; }
+    const std::vector<SceneryArea>& Areas() const { return areas_; }
+    size_t AreaIndex() const { return areaIndex_; }
+    const std::vector<AirportRecord>& Airports() const { return airports_; }
+    // The airports for the window's list, once finished.
+    std::vector<AirportRecord> TakeAirports() { return std::move(airports_); }
+
+    // What did not go as it should, for a terminal or a test: area folders that do not exist
+    // (their areas add nothing), and BGL files whose walk ended early.
+    const std::vector<std::string>& MissingFolders() const { return missingFolders_; }
+    struct DamagedFile {
+        std::filesystem::path file;
+        BglReport report;
+    };
+    const std::vector<DamagedFile>& DamagedFiles() const { return damagedFiles_; }
+    int32_t FilesWithoutSignature() const { return filesWithoutSignature_; }
+
+  private:
+    void SetText1(const std::string& text);
+    // The files of an airport area's folder (none when the folder does not exist); false (after a
+    // box) when it cannot be listed.
+    bool ListArea(const SceneryArea& area, std::vector<std::filesystem::path>& files,
+                  bool noteMissing, MessageBoxes& boxes);
+    BuildState Fail(MessageBoxes& boxes, const std::string& text);
+
+    Config& config_;
+    const MagneticVariationGrid& grid_;
+    DriveLister listDrives_;
+    std::function<void(const std::string&)> text1Observer_;
+
+    BuildState state_ = BuildState::NotStarted;
+    std::string text1_;
+    int32_t progressValue_ = 0;
+    int32_t progressMaximum_ = 0;
+
+    std::vector<SceneryArea> areas_;
+    bool cdPromptShown_ = false;
+    size_t areaIndex_ = 0;
+    int32_t bglFileCount_ = 0;
+    bool listing_ = false;  // the current airport area's listing has started
+    std::vector<std::filesystem::path> listingFiles_;
+    size_t listingNext_ = 0;
+
+    std::vector<AirportRecord> airports_;
+    std::vector<std::string> missingFolders_;
+    std::vector<DamagedFile> damagedFiles_;
+    int32_t filesWithoutSignature_ = 0;
+};
+
+// Reads a whole file; false with the reason when it cannot be read.
+bool ReadWholeFile(const std::filesystem::path& file, std::vector<uint8_t>& bytes,
+                   std::string& error);
+
+}  // namespace corvane::scenery
