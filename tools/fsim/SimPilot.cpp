@@ -177,6 +177,14 @@ bool SimPilot::IsDeparture() const {
     return config_.kind == FlightKind::VfrDeparture || config_.kind == FlightKind::IfrDeparture;
 }
 
+bool SimPilot::TurningIn() const {
+    if (phase_ == Phase::Pattern) {
+        return legIndex_ < legs_.size() &&
+               (legs_[legIndex_].name == "base" || legs_[legIndex_].name == "straight in");
+    }
+    return phase_ != Phase::GoingAround && phase_ != Phase::Climbout;
+}
+
 bool SimPilot::WantsToLand() const {
     return wantsLanding_ && !landed_;
 }
@@ -237,10 +245,12 @@ void SimPilot::Read(const StationLine& line, double now) {
                 phase_ == Phase::AtGate || phase_ == Phase::TaxiOut) {
                 StartTaxi(PlanTaxiToRunway(chart_, here, said.taxi->taxiways), true, now);
             }
-        } else if (phase_ == Phase::ClearOfRunway || phase_ == Phase::AtGate ||
-                   phase_ == Phase::Parked || phase_ == Phase::TaxiIn) {
-            if (const ParkingSpot* spot = chart_.Spot(said.taxi->destination)) {
+        } else if (const ParkingSpot* spot = chart_.Spot(said.taxi->destination)) {
+            if (phase_ == Phase::ClearOfRunway || phase_ == Phase::AtGate ||
+                phase_ == Phase::Parked || phase_ == Phase::TaxiIn) {
                 StartTaxi(PlanTaxiToSpot(chart_, here, *spot, said.taxi->taxiways), false, now);
+            } else if (phase_ == Phase::LandingRoll || phase_ == Phase::Exiting) {
+                taxiAfterExit_ = said.taxi;  // first off the runway, then to the gate
             }
         }
     }
@@ -311,7 +321,8 @@ void SimPilot::Read(const StationLine& line, double now) {
 // ---- answering ------------------------------------------------------------------------------
 
 std::optional<std::string> SimPilot::Decide(double now) {
-    if (!current_ || servicesClosed_) {
+    // A newer line he has not taken in yet may have a new menu: he answers only the latest.
+    if (!current_ || servicesClosed_ || !inbox_.empty()) {
         return std::nullopt;
     }
     if (currentAnswered_) {
@@ -402,6 +413,11 @@ std::optional<int> SimPilot::ChooseOption(const StationLine& line, const Instruc
         return pick(WantsToLand() ? Ident() : "Another Airport");
     }
     if (line.AsksAcknowledge()) {
+        // Cleared to land while still climbing away from a go-around: he takes it up once he
+        // is turning in again, not over the runway he is leaving.
+        if (said.clearedToLand && !TurningIn()) {
+            return std::nullopt;
+        }
         return pick("Acknowledge");
     }
     if (line.Offers("Report traffic in sight")) {
@@ -715,6 +731,7 @@ void SimPilot::Fly(double now) {
                 FlyLegs(PatternLegs(PatternEntry::LeftDownwind, -1, true), now);
             } else if (IsDeparture() && off.along > chart_.runwayLengthFt + 1.5 * kFeetPerNm) {
                 model_.TurnTo(DepartureCourseTrue(), TurnDirection::Shortest);
+                model_.SetSpeed(p.cruiseKt);
                 SetPhase(Phase::Departing, now);
             } else if (config_.kind == FlightKind::VfrPattern &&
                        off.along > chart_.runwayLengthFt + 4.0 * kFeetPerNm) {
@@ -802,6 +819,14 @@ void SimPilot::Fly(double now) {
         case Phase::Exiting:
             if (model_.Arrived()) {
                 SetPhase(Phase::ClearOfRunway, now);
+                if (taxiAfterExit_) {
+                    if (const ParkingSpot* spot = chart_.Spot(taxiAfterExit_->destination)) {
+                        StartTaxi(
+                            PlanTaxiToSpot(chart_, s.position, *spot, taxiAfterExit_->taxiways),
+                            false, now);
+                    }
+                    taxiAfterExit_.reset();
+                }
                 if (advisory) {
                     Announce("Announce Taxi to Gate or Parking");
                 }

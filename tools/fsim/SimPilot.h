@@ -131,6 +131,7 @@ class SimPilot {
     double HeightAboveField() const;
     double DistanceToAirportNm() const;
     bool WantsToLand() const;
+    bool TurningIn() const;  // on base or final, ready to take a landing clearance
     bool IsDeparture() const;
     double PatternAltitude() const;
     double CruiseAltitude() const;
@@ -165,6 +166,7 @@ class SimPilot {
     bool approachCleared_ = false;
     bool reportParking_ = false;  // ground asked to report when parked
     std::optional<TaxiPlan> heldTaxi_;
+    std::optional<TaxiClearance> taxiAfterExit_;
     bool heldToRunway_ = false;
     std::string phaseDetailBeforeHold_;
     bool announcedTaxi_ = false;

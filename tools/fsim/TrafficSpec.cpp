@@ -58,8 +58,8 @@ std::optional<double> Quantity(std::string_view word, std::string_view unit, dou
 
 std::optional<double> SectorOffset(std::string_view word) {
     static constexpr std::pair<std::string_view, double> kSectors[] = {
-        {"north", 0.0},    {"northeast", 45.0},  {"east", 90.0},  {"southeast", 135.0},
-        {"south", 180.0},  {"southwest", 225.0}, {"west", 270.0}, {"northwest", 315.0},
+        {"north", 0.0},   {"northeast", 45.0},  {"east", 90.0},  {"southeast", 135.0},
+        {"south", 180.0}, {"southwest", 225.0}, {"west", 270.0}, {"northwest", 315.0},
     };
     const std::string w = Lower(word);
     for (const auto& [name, offset] : kSectors) {
@@ -186,7 +186,8 @@ std::variant<AircraftSetup, std::string> SetupFor(const TrafficSpec& spec,
             }
         } else {
             for (const ParkingSpot& s : chart.parking) {
-                if (!s.name.empty() && !taken.count(Upper(s.name)) && chart.SpotAt({s.lat, s.lon})) {
+                if (!s.name.empty() && !taken.count(Upper(s.name)) &&
+                    chart.SpotAt({s.lat, s.lon})) {
                     spot = &s;
                     break;
                 }
