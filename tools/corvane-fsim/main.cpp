@@ -370,8 +370,10 @@ int main(int argc, char* argv[]) {
 
     std::unique_ptr<TrafficThread> flying;
     if (!setups.empty()) {
-        printer.Line("flying " + std::to_string(setups.size()) + " aircraft at " +
-                     std::to_string(traffic.timeFactor) + " times real time");
+        std::ostringstream factor;
+        factor << traffic.timeFactor;
+        printer.Line("flying " + std::to_string(setups.size()) + " aircraft at " + factor.str() +
+                     " times real time");
         flying = std::make_unique<TrafficThread>(
             traffic, std::move(charts), std::move(setups), std::move(chartOf),
             "127.0.0.1:" + std::to_string(link.Port()), options.sessionName, printer);
