@@ -194,6 +194,16 @@ void SimAircraft::HandleMessages(double now) {
                                EncodeInformation(setup_.performance.engineCode, setup_.title));
                 }
                 break;
+            case kPositionShort:
+            case kPositionLong:
+                if (const auto fix =
+                        DecodePosition(received->message, header->type, noVariation_)) {
+                    if (const auto name = link_.PlayerName(received->from)) {
+                        pilot_->SeeTraffic(*name, {fix->latitude, fix->longitude}, fix->altitudeFt,
+                                           now);
+                    }
+                }
+                break;
             case kChatText:
                 if (header->size > 1 && linkState_ == LinkState::Admitted) {
                     if (const auto text = DecodeChat(received->message, header->size)) {

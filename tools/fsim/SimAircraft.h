@@ -79,6 +79,8 @@ class SimAircraft {
     double lastStep_ = 0.0;
     double nextReport_ = 0.0;
     uint64_t reportsSent_ = 0;
+    // Other aircraft's positions are read for where they are; their headings do not matter.
+    static inline const MagneticVariationGrid noVariation_{};
     std::string lastPhase_;
     size_t eventsTold_ = 0;
 };

@@ -11,6 +11,7 @@ constexpr double kLightFinalNm = 1.5;
 constexpr double kJetFinalNm = 4.0;
 constexpr double kGoAroundDecisionNm = 1.3;  // not cleared to land this close in: go around
 constexpr double kAdvisoryRepeatSeconds = 5.0;
+constexpr double kMaxDownwindExtensionNm = 5.0;
 
 struct KindEntry {
     FlightKind kind;
@@ -107,6 +108,9 @@ SimPilot::SimPilot(PilotConfig config, FlightModel& model, const AirportChart& c
         model_.SetSpeed(IsIfr(config_.kind) ? model_.Perf().cruiseKt : model_.Perf().cruiseKt);
         model_.FlyDirect(chart_.reference);
     }
+    // Every pilot flies his circuit a little wider or tighter than the next one.
+    const size_t h = std::hash<std::string>{}(config_.callsign);
+    patternScale_ = 0.85 + 0.4 * static_cast<double>(h % 1000) / 1000.0;
     if (config_.homeParking.empty()) {
         if (const ParkingSpot* spot = chart_.SpotAt(model_.State().position)) {
             config_.homeParking = spot->name;
@@ -355,6 +359,14 @@ std::optional<std::string> SimPilot::Decide(double now) {
     } else if (StartsWithText(text, "Tune ")) {
         if (text == "Tune ARTCC Frequency") {
             tuned_ = Radio::Artcc;
+            if (IsDeparture() && Airborne()) {
+                // Out of the terminal area: on to the cruise altitude of his flight plan, even
+                // if no one said so (a traffic report can take the place of that message).
+                model_.TurnTo(DepartureCourseTrue(), TurnDirection::Shortest);
+                model_.ChangeAltitude(CruiseAltitude(), model_.Perf().climbFpm);
+                model_.SetSpeed(model_.Perf().cruiseKt);
+                SetPhase(Phase::Departing, now, "own navigation");
+            }
         } else if (text == "Tune Approach Frequency") {
             tuned_ = Radio::Approach;
         } else if (text == "Tune Departure Frequency") {
@@ -555,8 +567,8 @@ std::vector<SimPilot::Leg> SimPilot::PatternLegs(PatternEntry entry, int side,
                                                  bool fromUpwind) const {
     const Performance& p = model_.Perf();
     const bool jet = p.approachKt > 100.0;
-    const double offsetFt = std::max(0.8, p.patternKt / 80.0) * kFeetPerNm;
-    const double finalFt = (jet ? kJetFinalNm : kLightFinalNm) * kFeetPerNm;
+    const double offsetFt = std::max(0.8, p.patternKt / 80.0) * kFeetPerNm * patternScale_;
+    const double finalFt = (jet ? kJetFinalNm : kLightFinalNm) * kFeetPerNm * patternScale_;
     const double length = chart_.runwayLengthFt;
     const double s = side < 0 ? -1.0 : 1.0;
     const double pa = PatternAltitude();
@@ -603,9 +615,38 @@ void SimPilot::EnterPattern(PatternEntry entry, double now) {
     FlyLegs(PatternLegs(entry, side, onUpwind), now);
 }
 
+void SimPilot::SeeTraffic(const std::string& callsign, LatLon position, double altitudeFt,
+                          double now) {
+    if (callsign != config_.callsign) {
+        traffic_[callsign] = {position, altitudeFt, now};
+    }
+}
+
+bool SimPilot::TrafficOnFinal(double now) const {
+    const bool jet = model_.Perf().approachKt > 100.0;
+    const double finalNm = (jet ? kJetFinalNm : kLightFinalNm) * patternScale_;
+    for (const auto& [callsign, seen] : traffic_) {
+        if (now - seen.time > 5.0 || seen.altitudeFt > chart_.fieldElevationFt + 1500.0) {
+            continue;
+        }
+        const TrackOffset off =
+            OffsetFromTrack(chart_.threshold, chart_.runwayTrueCourse, seen.position);
+        const bool onApproach = off.along < 0.0 && off.along > -(finalNm + 2.0) &&
+                                std::fabs(off.cross) < 1.2 &&
+                                seen.altitudeFt > chart_.fieldElevationFt + 100.0;
+        const bool onRunway = off.along >= 0.0 && off.along < chart_.runwayLengthFt / kFeetPerNm &&
+                              std::fabs(off.cross) * kFeetPerNm < chart_.runwayWidthFt / 2.0;
+        if (onApproach || onRunway) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void SimPilot::FlyLegs(std::vector<Leg> legs, double now) {
     legs_ = std::move(legs);
     legIndex_ = 0;
+    downwindExtendedNm_ = 0.0;
     if (legs_.empty()) {
         StartFinal(now);
         return;
@@ -768,6 +809,20 @@ void SimPilot::Fly(double now) {
             break;
         }
         case Phase::Pattern:
+            if (model_.Arrived() && legs_[legIndex_].name == "downwind" &&
+                legIndex_ + 1 < legs_.size() && legs_[legIndex_ + 1].name == "base" &&
+                downwindExtendedNm_ < kMaxDownwindExtensionNm && TrafficOnFinal(now)) {
+                // Somebody is on base or final: follow him, further down the downwind.
+                const double course = WrapCourse(chart_.runwayTrueCourse + 180.0);
+                legs_[legIndex_].point = Destination(legs_[legIndex_].point, course, 0.5);
+                legs_[legIndex_ + 1].point = Destination(legs_[legIndex_ + 1].point, course, 0.5);
+                downwindExtendedNm_ += 0.5;
+                model_.FlyDirect(legs_[legIndex_].point);
+                if (downwindExtendedNm_ == 0.5) {
+                    Note(now, "extending downwind behind traffic");
+                }
+                break;
+            }
             if (model_.Arrived()) {
                 ++legIndex_;
                 if (legIndex_ >= legs_.size()) {

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -79,6 +80,9 @@ class SimPilot {
     // A chat line of the session, heard at simulated time `now` (seconds); true when it is
     // addressed to him.
     bool Hear(std::string_view line, double now);
+    // Another aircraft of the session where its position report puts it; he keeps away from it
+    // in the traffic pattern as a pilot does who sees it.
+    void SeeTraffic(const std::string& callsign, LatLon position, double altitudeFt, double now);
     // Acts on what was heard and on where the aircraft now is; returns the chat answer to send,
     // if the pilot has one now. Call it often (every simulated second or more often); it does not
     // move the aircraft, FlightModel::Step does.
@@ -101,6 +105,11 @@ class SimPilot {
     struct Heard {
         double time;
         StationLine line;
+    };
+    struct Seen {
+        LatLon position;
+        double altitudeFt;
+        double time;
     };
     struct Leg {
         LatLon point;
@@ -131,7 +140,8 @@ class SimPilot {
     double HeightAboveField() const;
     double DistanceToAirportNm() const;
     bool WantsToLand() const;
-    bool TurningIn() const;  // on base or final, ready to take a landing clearance
+    bool TurningIn() const;                 // on base or final, ready to take a landing clearance
+    bool TrafficOnFinal(double now) const;  // someone seen on base, final or the runway
     bool IsDeparture() const;
     double PatternAltitude() const;
     double CruiseAltitude() const;
@@ -172,6 +182,9 @@ class SimPilot {
     bool announcedTaxi_ = false;
     std::vector<Leg> legs_;
     size_t legIndex_ = 0;
+    double downwindExtendedNm_ = 0.0;
+    double patternScale_ = 1.0;
+    std::map<std::string, Seen> traffic_;
     std::optional<double> approachHeading_;
     std::optional<double> approachAltitude_;
     double lastCross_ = 0.0;
