@@ -222,6 +222,37 @@ TEST_F(Pilot, AVfrArrivalWaitsForTheTowerOptionThenAsksToLand) {
     EXPECT_NEAR(model->State().altitudeFt, 1018.0, 1.0);
 }
 
+TEST_F(Pilot, ExtendsHisDownwindBehindTrafficOnFinal) {
+    Flying(FlightKind::VfrArrival, SimRunwayPoint(4000, -6000), 1018, 310, 85);
+    Tell("N123AB, KBFI Tower, Enter left downwind runway 13R. " + kTowerTail + kAck);
+    ASSERT_EQ(pilot->PhaseText(), "traffic pattern downwind");
+    // Another aircraft sits on a one-mile final, 300 ft up, reported every second.
+    const LatLon other = SimRunwayPoint(-6076.12, 0);
+    auto watch = [&](double seconds) {
+        for (double t = 0; t < seconds; t += 1.0) {
+            pilot->SeeTraffic("N77", other, 318, now);
+            Run(1.0);
+        }
+    };
+    watch(240.0);
+    // Still on downwind, well past where his base turn would have been.
+    EXPECT_EQ(pilot->PhaseText(), "traffic pattern downwind");
+    EXPECT_LT(chart.RunwayOffsetFeet(model->State().position).along, -2.5 * 6076.12);
+    // The other one has landed and gone: he turns base.
+    RunUntil([&] { return pilot->PhaseText() == "traffic pattern base"; }, 120);
+    EXPECT_EQ(pilot->PhaseText(), "traffic pattern base");
+    // His own position reports do not count as traffic.
+    Flying(FlightKind::VfrArrival, SimRunwayPoint(4000, -6000), 1018, 310, 85);
+    Tell("N123AB, KBFI Tower, Enter left downwind runway 13R. " + kTowerTail + kAck);
+    const double before = now;
+    for (double t = 0; t < 400 && pilot->PhaseText() != "traffic pattern base"; t += 1.0) {
+        pilot->SeeTraffic("N123AB", other, 318, now);
+        Run(1.0);
+    }
+    EXPECT_EQ(pilot->PhaseText(), "traffic pattern base");
+    EXPECT_LT(now - before, 240.0);
+}
+
 TEST_F(Pilot, FliesTheHeadingsAndAltitudesRadarGives) {
     Flying(FlightKind::IfrArrival, SimRunwayPoint(-20 * 6076.12, 0), 8000, 310, 250);
     EXPECT_EQ(Tell("N123AB, You are 20 miles, south, expect vectors for runway 13R approach. Turn "
