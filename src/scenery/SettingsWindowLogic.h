@@ -36,6 +36,16 @@ class SettingsView {
     virtual void FillAirportList(const std::vector<std::string>& lines) = 0;  // Combo1, in order
 };
 
+// A view that shows nothing, for the tools that run the settings steps without a window.
+class SilentSettingsView final : public SettingsView {
+  public:
+    void SetStatus(const std::string&) override {}
+    void SetActivity(const std::string&) override {}
+    void ResetProgress() override {}
+    void SetProgress(int32_t, int32_t) override {}
+    void FillAirportList(const std::vector<std::string>&) override {}
+};
+
 class SettingsWindowLogic {
   public:
     enum class AirportsOutcome {

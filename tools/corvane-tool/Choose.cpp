@@ -13,15 +13,6 @@ namespace {
 
 using nlohmann::ordered_json;
 
-class NoView final : public scenery::SettingsView {
-  public:
-    void SetStatus(const std::string&) override {}
-    void SetActivity(const std::string&) override {}
-    void ResetProgress() override {}
-    void SetProgress(int32_t, int32_t) override {}
-    void FillAirportList(const std::vector<std::string>&) override {}
-};
-
 void Warn(RecordedMessageBoxes& boxes) {
     for (const ShownBox& box : boxes.shown) {
         std::cerr << "corvane-tool: warning: " << box.text << "\n";
@@ -92,7 +83,7 @@ int RunChoose(const Args& args) {
     ChosenAirport airport;
     Terrain terrain;
     RecordedMessageBoxes boxes;
-    NoView view;
+    scenery::SilentSettingsView view;
     scenery::SettingsWindowLogic logic(std::filesystem::current_path(), config, airport, terrain,
                                        boxes, view);
     logic.Load();

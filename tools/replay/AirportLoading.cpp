@@ -9,14 +9,6 @@ namespace corvane::replay {
 
 namespace {
 
-class NoView final : public scenery::SettingsView {
-  public:
-    void SetStatus(const std::string&) override {}
-    void SetActivity(const std::string&) override {}
-    void ResetProgress() override {}
-    void FillAirportList(const std::vector<std::string>&) override {}
-};
-
 // Boxes go to the replay's output, and the last one is kept as the reason for a failed step.
 class NotedBoxes final : public MessageBoxes {
   public:
@@ -52,7 +44,7 @@ std::string LoadAirportFromWorkingFolder(const std::string& ident, ChosenAirport
     }
 
     NotedBoxes noted(boxes);
-    NoView view;
+    scenery::SilentSettingsView view;
     scenery::SettingsWindowLogic logic(folder, config, airport, terrain, noted, view);
     logic.Load();
     switch (logic.ReadWorldAirports()) {
