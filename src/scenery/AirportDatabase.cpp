@@ -24,7 +24,22 @@ constexpr size_t kMinTaxiNodeBytes = 4 + 8 + 8;
 constexpr size_t kMinParkingBytes = 2 + 4 + 8 + 8 + 1;
 constexpr size_t kMinTaxiPathBytes = 4 + 4 + 4 + 2;
 
+bool IsAscii(const std::string& text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void PutString(ByteWriter& out, const std::string& utf8) {
+    // Most texts are plain ASCII, the same bytes in both encodings.
+    if (utf8.size() <= kMaxStringBytes && IsAscii(utf8)) {
+        out.U16(static_cast<uint16_t>(utf8.size()));
+        out.Bytes(utf8);
+        return;
+    }
     std::string bytes = Utf8ToCp1252(utf8);
     if (bytes.size() > kMaxStringBytes) {
         bytes.resize(kMaxStringBytes);  // WriteAirportDatabase refuses such records first
@@ -251,8 +266,38 @@ void EncodeAirportRecord(ByteWriter& out, const AirportRecord& r) {
     out.I16(r.taxiPathCount);
 }
 
+// No fewer bytes than the record takes in the file (its texts counted in UTF-8, never shorter).
+size_t RecordBytesAtMost(const AirportRecord& r) {
+    size_t n = kBlankRecordSize + r.ident.size() + r.name.size() + r.groundFreq.size() +
+               r.towerFreq.size() + r.approachFreq.size() + r.centerFreq.size() +
+               r.ctafFreq.size() + r.runwayName.size();
+    const size_t arrayHeader = 8;  // element count and lower bound
+    if (r.taxiNodes) {
+        n += arrayHeader + r.taxiNodes->size() * kMinTaxiNodeBytes;
+    }
+    if (r.parking) {
+        n += arrayHeader;
+        for (const ParkingSpot& p : *r.parking) {
+            n += kMinParkingBytes + p.name.size();
+        }
+    }
+    if (r.taxiPaths) {
+        n += arrayHeader;
+        for (const TaxiPath& t : *r.taxiPaths) {
+            n += kMinTaxiPathBytes + t.name.size();
+        }
+    }
+    return n;
+}
+
 std::vector<uint8_t> EncodeAirportDatabase(const std::vector<AirportRecord>& airports) {
     ByteWriter out;
+    // Sized once: a world's database runs to tens of megabytes.
+    size_t bytes = kBlankRecordSize;
+    for (const AirportRecord& r : airports) {
+        bytes += RecordBytesAtMost(r);
+    }
+    out.Reserve(bytes);
     for (const AirportRecord& r : airports) {
         EncodeAirportRecord(out, r);
     }
@@ -325,14 +370,27 @@ std::string WriteAirportDatabase(const std::filesystem::path& file,
             return "a text of airport " + r.ident + " is longer than 65535 bytes";
         }
     }
-    const std::vector<uint8_t> bytes = EncodeAirportDatabase(airports);
     std::filesystem::path temp = file;
     temp += ".new";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) {
         return "cannot create " + temp.string() + ": " + ErrnoText(errno);
     }
-    bool ok = WriteAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    // The records go out a megabyte at a time, as EncodeAirportDatabase would lay them out, so a
+    // world of tens of megabytes never stands whole in memory a second time.
+    constexpr size_t kChunk = 1 << 20;
+    ByteWriter chunk;
+    chunk.Reserve(2 * kChunk);
+    const AirportRecord blank;
+    bool ok = true;
+    for (size_t i = 0; ok && i <= airports.size(); ++i) {
+        EncodeAirportRecord(chunk, i < airports.size() ? airports[i] : blank);
+        if (chunk.Size() >= kChunk || i == airports.size()) {
+            ok = WriteAll(fd, chunk.Data().data(), chunk.Size());
+            chunk.Clear();
+        }
+    }
+    ok = ok && ::fsync(fd) == 0;
     int error = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
         ok = false;

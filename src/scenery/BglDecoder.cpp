@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <optional>
 
 #include "nav/Geometry.h"
@@ -122,57 +123,127 @@ bool HasBglSignature(std::span<const uint8_t> file) {
 
 namespace {
 
-// The great-circle move of PointAtMeters, split so the many points of one airport share the
-// terms of their reference position; the results are the very same doubles.
-class Mover {
-  public:
-    Mover(double latitude, double longitude)
-        : lat1_(latitude * nav::kPi / 180.0),
-          lon1_(-longitude * nav::kPi / 180.0),  // west-positive inside the formula
-          sinLat1_(std::sin(lat1_)),
-          cosLat1_(std::cos(lat1_)) {}
+// The great-circle destination formula, split so the many points of one airport share the terms
+// of their reference position (lat1 and lon1 in radians, lon1 west positive).
+double AngleOf(double meters) {
+    return (std::fabs(meters) / 1852.0) * nav::kPi / 10800.0;
+}
 
-    double Latitude(double trueCourse, double meters) const {
-        return RoundDecimals(LatitudeRadians(trueCourse, meters) * 180.0 / nav::kPi, 6);
+double LatitudeRadians(double sinLat1, double cosLat1, double trueCourse, double meters) {
+    const double d = AngleOf(meters);
+    const double tc = trueCourse * nav::kPi / 180.0;
+    return nav::ArcSin(sinLat1 * std::cos(d) + cosLat1 * std::sin(d) * std::cos(tc));
+}
+
+double GreatCircleLatitude(double sinLat1, double cosLat1, double trueCourse, double meters) {
+    return RoundDecimals(LatitudeRadians(sinLat1, cosLat1, trueCourse, meters) * 180.0 / nav::kPi,
+                         6);
+}
+
+double GreatCircleLongitude(double lon1, double sinLat1, double cosLat1, double trueCourse,
+                            double meters) {
+    const double latR = LatitudeRadians(sinLat1, cosLat1, trueCourse, meters);
+    const double d = AngleOf(meters);
+    const double tc = trueCourse * nav::kPi / 180.0;
+    double lonR = lon1;
+    if (std::cos(latR) != 0.0) {
+        lonR = nav::FloorMod(
+                   lon1 - nav::ArcSin(std::sin(tc) * std::sin(d) / std::cos(latR)) + nav::kPi,
+                   nav::kTwoPi) -
+               nav::kPi;
     }
+    return RoundDecimals(-lonR * 180.0 / nav::kPi, 6);
+}
 
-    double Longitude(double trueCourse, double meters) const {
-        const double latR = LatitudeRadians(trueCourse, meters);
-        const double d = Angle(meters);
-        const double tc = trueCourse * nav::kPi / 180.0;
-        double lonR = lon1_;
-        if (std::cos(latR) != 0.0) {
-            lonR = nav::FloorMod(
-                       lon1_ - nav::ArcSin(std::sin(tc) * std::sin(d) / std::cos(latR)) + nav::kPi,
-                       nav::kTwoPi) -
-                   nav::kPi;
-        }
-        return RoundDecimals(-lonR * 180.0 / nav::kPi, 6);
+// Offsets and latitudes the short series serve (see TaxiPositions).
+constexpr double kSeriesMaxMeters = 20000.0;
+constexpr double kSeriesMaxLatitude = 80.0;
+// How near, in millionths of a degree, an approximate value may come to a rounding boundary
+// before the full formula decides: 1e-10 degrees, a thousand times the series' error.
+constexpr double kRoundingBand = 1e-4;
+// A metre is 1 / 1852 of a minute of arc.
+constexpr double kRadiansPerMeter = nav::kPi / (1852.0 * 10800.0);
+constexpr double kDegreesPerMeter = 1.0 / (1852.0 * 60.0);
+constexpr double kDegreesPerRadian = 180.0 / nav::kPi;
+
+// RoundDecimals(exact, 6) from a value within 1e-13 degrees of `exact`, or NaN when the two could
+// round apart (or to a zero of another sign).
+double RoundedLikeExact(double approx) {
+    const double scaled = approx * 1e6;
+    const double down = std::floor(scaled);
+    const double fraction = scaled - down;
+    if (!(std::fabs(fraction - 0.5) >= kRoundingBand && std::fabs(scaled) >= kRoundingBand)) {
+        return std::numeric_limits<double>::quiet_NaN();
     }
-
-  private:
-    static double Angle(double meters) { return (std::fabs(meters) / 1852.0) * nav::kPi / 10800.0; }
-
-    double LatitudeRadians(double trueCourse, double meters) const {
-        const double d = Angle(meters);
-        const double tc = trueCourse * nav::kPi / 180.0;
-        return nav::ArcSin(sinLat1_ * std::cos(d) + cosLat1_ * std::sin(d) * std::cos(tc));
-    }
-
-    double lat1_;
-    double lon1_;
-    double sinLat1_;
-    double cosLat1_;
-};
+    // RoundHalfEven with no tie to break, then the same division RoundDecimals makes.
+    return (fraction < 0.5 ? down : down + 1.0) / 1e6;
+}
 
 }  // namespace
 
 GeoPoint PointAtMeters(double latitude, double longitude, double trueCourse, double meters) {
-    const Mover mover(latitude, longitude);
+    const double lat1 = latitude * nav::kPi / 180.0;
+    const double lon1 = -longitude * nav::kPi / 180.0;  // west-positive inside the formula
+    const double sinLat1 = std::sin(lat1);
+    const double cosLat1 = std::cos(lat1);
     GeoPoint point;
-    point.latitude = mover.Latitude(trueCourse, meters);
-    point.longitude = mover.Longitude(trueCourse, meters);
+    point.latitude = GreatCircleLatitude(sinLat1, cosLat1, trueCourse, meters);
+    point.longitude = GreatCircleLongitude(lon1, sinLat1, cosLat1, trueCourse, meters);
     return point;
+}
+
+TaxiPositions::TaxiPositions(double refLat, double refLon)
+    : refLat_(refLat),
+      refLon_(refLon),
+      lat1_(refLat * nav::kPi / 180.0),
+      lon1_(-refLon * nav::kPi / 180.0),
+      sinLat1_(std::sin(lat1_)),
+      cosLat1_(std::cos(lat1_)),
+      invCosLat1_(1.0 / cosLat1_),
+      tan2Lat1_(sinLat1_ * sinLat1_ / (cosLat1_ * cosLat1_)),
+      series_(std::fabs(refLat) <= kSeriesMaxLatitude && std::isfinite(refLon)) {}
+
+TaxiPositions::Position TaxiPositions::At(double x, double y) const {
+    // Only the longitude of the east-west move and only the latitude of the north-south move.
+    return {y == 0 ? refLat_ : Latitude(y), x == 0 ? refLon_ : Longitude(x)};
+}
+
+double TaxiPositions::Latitude(double y) const {
+    if (series_ && std::fabs(y) <= kSeriesMaxMeters) {
+        // Along a meridian the latitude changes by the angle itself.
+        const double rounded = RoundedLikeExact(refLat_ + y * kDegreesPerMeter);
+        if (!std::isnan(rounded)) {
+            return rounded;
+        }
+    }
+    return GreatCircleLatitude(sinLat1_, cosLat1_, y > 0 ? 0 : 180, y);
+}
+
+double TaxiPositions::Longitude(double x) const {
+    if (series_ && std::fabs(x) <= kSeriesMaxMeters) {
+        // East or west: sin lat' = sin lat cos d, and the longitude changes by
+        // asin(sin d / cos lat') = asin(sin d / (cos lat sqrt(1 + tan^2 lat sin^2 d))). Here d is
+        // below 0.0032, u = tan^2 lat sin^2 d below 0.00033 and the arcsine's argument below
+        // 0.019, so each series leaves out less than 1e-17.
+        const double d = x * kRadiansPerMeter;  // signed: east positive
+        const double d2 = d * d;
+        const double sinD = d * (1.0 - d2 * (1.0 / 6.0) * (1.0 - d2 * (1.0 / 20.0)));
+        const double u = tan2Lat1_ * sinD * sinD;
+        const double z =
+            sinD * invCosLat1_ *
+            (1.0 - u * (0.5 - u * (0.375 - u * (0.3125 - u * 0.2734375))));  // (1 + u)^-1/2
+        const double z2 = z * z;
+        const double dLon = z * (1.0 + z2 * (1.0 / 6.0 + z2 * (3.0 / 40.0 + z2 * (5.0 / 112.0))));
+        const double degrees = refLon_ + dLon * kDegreesPerRadian;
+        // Away from 180 degrees, where the formula wraps the longitude round.
+        if (std::fabs(degrees) < 179.9) {
+            const double rounded = RoundedLikeExact(degrees);
+            if (!std::isnan(rounded)) {
+                return rounded;
+            }
+        }
+    }
+    return GreatCircleLongitude(lon1_, sinLat1_, cosLat1_, x > 0 ? 90 : 270, x);
 }
 
 std::string FrequencyText(uint32_t word) {
@@ -187,13 +258,12 @@ std::string FrequencyText(uint32_t word) {
     std::string text = std::to_string(value / 10000);
     uint32_t fraction = value % 10000;
     if (fraction != 0) {
-        char digits[8];
-        std::snprintf(digits, sizeof digits, "%04u", fraction);
-        std::string f = digits;
-        while (!f.empty() && f.back() == '0') {
-            f.pop_back();
+        // Four decimals, the trailing zeros left out.
+        text += '.';
+        for (uint32_t unit = 1000; fraction != 0; unit /= 10) {
+            text += static_cast<char>('0' + fraction / unit);
+            fraction %= unit;
         }
-        text += "." + f;
     }
     return text;
 }
@@ -546,23 +616,7 @@ bool BglDecoder::DecodeTaxiwayNetwork(int64_t recordOffset, int64_t recordEnd,
                                       const std::vector<std::string>& runwayList,
                                       std::string& parkingText, double refLat, double refLon) {
     const FileView f(file_);
-    const Mover mover(refLat, refLon);
-    // Only the longitude of the east-west move and only the latitude of the north-south move.
-    const auto position = [&](double x, double y) {
-        double lat = refLat;
-        double lon = refLon;
-        if (x > 0) {
-            lon = mover.Longitude(90, x);
-        } else if (x < 0) {
-            lon = mover.Longitude(270, -x);
-        }
-        if (y > 0) {
-            lat = mover.Latitude(0, y);
-        } else if (y < 0) {
-            lat = mover.Latitude(180, -y);
-        }
-        return std::pair{lat, lon};
-    };
+    const TaxiPositions positions(refLat, refLon);
     const auto damaged = [&](const char* what, int64_t at) {
         report_.Note(what, static_cast<size_t>(at));
         return false;
@@ -595,7 +649,7 @@ bool BglDecoder::DecodeTaxiwayNetwork(int64_t recordOffset, int64_t recordEnd,
                 const int64_t it = items + static_cast<int64_t>(i) * itemSize;
                 nodes[i].kind = *f.Long(it);
                 const auto [lat, lon] =
-                    position(Finite(*f.Single(it + 4)), Finite(*f.Single(it + 8)));
+                    positions.At(Finite(*f.Single(it + 4)), Finite(*f.Single(it + 8)));
                 nodes[i].lat = lat;
                 nodes[i].lon = lon;
             }
@@ -605,7 +659,8 @@ bool BglDecoder::DecodeTaxiwayNetwork(int64_t recordOffset, int64_t recordEnd,
             std::vector<ParkingSpot> spots(n);
             for (size_t i = 0; i < n; ++i) {
                 const int64_t it = items + static_cast<int64_t>(i) * itemSize;
-                const auto [lat, lon] = position(Finite(*f.Single(it)), Finite(*f.Single(it + 4)));
+                const auto [lat, lon] =
+                    positions.At(Finite(*f.Single(it)), Finite(*f.Single(it + 4)));
                 spots[i].lat = lat;
                 spots[i].lon = lon;
                 spots[i].radiusFt = ToInteger32(static_cast<double>(*f.Single(it + 8)) / 0.3048);

@@ -81,6 +81,41 @@ bool HasBglSignature(std::span<const uint8_t> file);
 // rounded to 6 decimals. Only the courses 0, 90, 180 and 270 are used by the taxiway decoder.
 GeoPoint PointAtMeters(double latitude, double longitude, double trueCourse, double meters);
 
+// Where the taxi points and parking places of one airport lie: `x` metres east and `y` metres
+// north of the airport's reference position, the latitude taken from the north-south move and the
+// longitude from the east-west move, each the very double PointAtMeters gives.
+//
+// An airport's offsets are short (a few kilometres) and, away from the poles, the moves reduce to
+// short series: a move north is lat + d exactly, and the east-west move is the arcsine series of
+// sin d / cos(lat'), all without a sine, a square root or a division. Those agree with the full
+// great-circle formula to about 1e-13 degrees, so rounded to 6 decimals they give the same value
+// unless the exact value lies within 1e-10 degrees of a rounding boundary; such a value, an offset
+// beyond 20 km, a reference beyond 80 degrees of latitude and a longitude near 180 take the full
+// formula.
+class TaxiPositions {
+  public:
+    TaxiPositions(double refLat, double refLon);
+    struct Position {
+        double lat;
+        double lon;
+    };
+    Position At(double x, double y) const;
+
+  private:
+    double Latitude(double y) const;   // y != 0
+    double Longitude(double x) const;  // x != 0
+
+    double refLat_;
+    double refLon_;
+    double lat1_;  // radians
+    double lon1_;  // radians, west positive
+    double sinLat1_;
+    double cosLat1_;
+    double invCosLat1_;
+    double tan2Lat1_;
+    bool series_;  // the short series may be tried
+};
+
 // The frequency text of a word whose hexadecimal digits are decimal digits, in MHz: 0x01183000
 // gives "118.3", 0x01219500 "121.95", 0x01220000 "122". Empty when a digit is above 9.
 std::string FrequencyText(uint32_t word);

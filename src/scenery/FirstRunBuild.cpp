@@ -134,16 +134,15 @@ TickResult FirstRunBuild::Tick(MessageBoxes& boxes) {
         return TickResult::AreaDone;
     }
     const fs::path file = listingFiles_[listingNext_++];
-    std::vector<uint8_t> bytes;
     std::string error;
-    if (!ReadWholeFile(file, bytes, error)) {
+    if (!ReadWholeFile(file, bglBuffer_, error)) {
         Fail(boxes, "The scenery file " + file.string() + " could not be read (" + error +
                         "). Check that it exists and that you may read it, then start the "
                         "program again.");
         return TickResult::Failed;
     }
-    if (HasBglSignature(bytes)) {
-        BglReport report = ScanBglHeader(bytes, grid_, airports_);
+    if (HasBglSignature(bglBuffer_)) {
+        BglReport report = ScanBglHeader(bglBuffer_, grid_, airports_);
         if (!report.Clean()) {
             damagedFiles_.push_back({file, std::move(report)});
         }
@@ -160,6 +159,7 @@ BuildState FirstRunBuild::Finish(const fs::path& workDir, const DatabaseWriter& 
         return state_;
     }
     SetText1(kCreatingDatabaseText);
+    std::vector<uint8_t>().swap(bglBuffer_);
     const fs::path database = workDir / shell::kAirportsFileName;
     const fs::path cfg = workDir / shell::kConfigFileName;
     config_.AirportCount = static_cast<int32_t>(airports_.size());

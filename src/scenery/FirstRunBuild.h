@@ -137,6 +137,8 @@ class FirstRunBuild {
     std::vector<std::filesystem::path> listingFiles_;
     size_t listingNext_ = 0;
 
+    // The file being decoded; kept from tick to tick so its memory is reused.
+    std::vector<uint8_t> bglBuffer_;
     std::vector<AirportRecord> airports_;
     std::vector<std::string> missingFolders_;
     std::vector<DamagedFile> damagedFiles_;

@@ -113,6 +113,11 @@ class ByteWriter {
         std::memcpy(bytes_.data() + offset, &v, sizeof(T));
     }
 
+    // Room for `count` bytes in all, so that appending up to there never moves what is written.
+    void Reserve(size_t count) { bytes_.reserve(count); }
+    // Forgets what was written, keeping the room.
+    void Clear() { bytes_.clear(); }
+
     size_t Size() const { return bytes_.size(); }
     const std::vector<uint8_t>& Data() const { return bytes_; }
     std::vector<uint8_t> Take() { return std::move(bytes_); }

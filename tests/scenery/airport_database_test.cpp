@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -220,6 +221,27 @@ TEST(AirportDatabaseFile, WritingReplacesTheFileWhole) {
     EXPECT_EQ(read.error, "");
     ASSERT_EQ(read.content.airports.size(), 1u);
     EXPECT_EQ(read.content.airports[0], BoeingField());
+}
+
+TEST(AirportDatabaseFile, ADatabaseOfSeveralMegabytesIsWrittenByteForByte) {
+    // Written a megabyte at a time: the file must still be the one encoding, record after record,
+    // with non-ASCII names among them.
+    std::vector<AirportRecord> world;
+    for (int i = 0; i < 3000; ++i) {
+        AirportRecord r = i % 2 == 0 ? BoeingField() : Zurich();
+        r.ident = "A" + std::to_string(i);
+        r.taxiNodes = std::vector<TaxiNode>(40, TaxiNode{1, 47.5 + i * 1e-6, -122.3});
+        r.taxiNodeCount = 40;
+        world.push_back(std::move(r));
+    }
+    const std::vector<uint8_t> expected = EncodeAirportDatabase(world);
+    ASSERT_GT(expected.size(), 2u << 20);
+    testing::TempDir dir;
+    ASSERT_EQ(WriteAirportDatabase(dir / "world_airports.dat", world), "");
+    const std::string written = dir.Read("world_airports.dat");
+    ASSERT_EQ(written.size(), expected.size());
+    EXPECT_TRUE(std::equal(written.begin(), written.end(), expected.begin(),
+                           [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; }));
 }
 
 TEST(AirportDatabaseFile, AFailedWriteLeavesTheOldDatabase) {

@@ -2,12 +2,16 @@
 // the record layouts by hand.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdio>
 #include <functional>
+#include <random>
 
 #include "scenery-writer/BglWriter.h"
 #include "scenery/BglDecoder.h"
 #include "shared/Bytes.h"
+#include "shared/Rounding.h"
 
 namespace corvane::scenery {
 namespace {
@@ -108,6 +112,74 @@ TEST(BglConversions, PointAtMetersMovesAlongTheCourse) {
     EXPECT_NEAR(east.longitude, -44.998727, 1e-9);
     // Six decimals.
     EXPECT_EQ(east.longitude, std::round(east.longitude * 1e6) / 1e6);
+}
+
+// Where a taxi point lands as the decoder works it out, and as the great-circle formula gives it.
+struct TaxiCase {
+    double refLat, refLon, x, y;
+};
+
+::testing::AssertionResult SameAsTheFormula(const TaxiCase& c) {
+    const TaxiPositions::Position got = TaxiPositions(c.refLat, c.refLon).At(c.x, c.y);
+    const double lat =
+        c.y == 0 ? c.refLat : PointAtMeters(c.refLat, c.refLon, c.y > 0 ? 0 : 180, c.y).latitude;
+    const double lon =
+        c.x == 0 ? c.refLon : PointAtMeters(c.refLat, c.refLon, c.x > 0 ? 90 : 270, c.x).longitude;
+    // Bit for bit, the sign of a zero included.
+    if (std::bit_cast<uint64_t>(got.lat) == std::bit_cast<uint64_t>(lat) &&
+        std::bit_cast<uint64_t>(got.lon) == std::bit_cast<uint64_t>(lon)) {
+        return ::testing::AssertionSuccess();
+    }
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "ref %.17g %.17g, x %.17g y %.17g: %.17g %.17g, not %.17g %.17g", c.refLat,
+                  c.refLon, c.x, c.y, got.lat, got.lon, lat, lon);
+    return ::testing::AssertionFailure() << text;
+}
+
+TEST(BglConversions, TaxiPositionsAreTheFormulasValuesBitForBit) {
+    std::mt19937_64 rng(4242);
+    const auto uniform = [&](double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(rng);
+    };
+    const auto offset = [&]() -> double {
+        switch (rng() % 8) {
+            case 0:
+                return 0.0;
+            case 1:
+                return static_cast<float>(uniform(-0.01, 0.01));  // a few millimetres
+            case 2:
+                return static_cast<float>(uniform(-40000, 40000));  // past the series' reach
+            default:
+                return static_cast<float>(uniform(-3000, 3000));  // an airport's extent
+        }
+    };
+    int failures = 0;
+    for (int i = 0; i < 200000 && failures < 10; ++i) {
+        // References as the decoder makes them (6 decimals), poles and 180 degrees included.
+        const double refLat = RoundDecimals(i % 50 == 0 ? uniform(-90, 90) : uniform(-85, 85), 6);
+        const double refLon =
+            RoundDecimals(i % 50 == 1 ? 180 - uniform(0, 0.05) : uniform(-180, 180), 6);
+        const TaxiCase c{refLat, refLon, offset(), offset()};
+        const auto same = SameAsTheFormula(c);
+        EXPECT_TRUE(same);
+        failures += same ? 0 : 1;
+    }
+    // Offsets whose exact position lies right on a rounding boundary or just beside it: half a
+    // millionth of a degree past a whole one, give or take a few 1e-11 degrees.
+    for (int i = 0; i < 20000 && failures < 10; ++i) {
+        const double refLat = RoundDecimals(uniform(-80, 80), 6);
+        const double refLon = RoundDecimals(uniform(-179, 179), 6);
+        const double nudge = static_cast<double>(static_cast<int>(rng() % 7) - 3) * 1e-11;
+        const double half = (std::floor(uniform(-2000, 2000)) + 0.5) * 1e-6 + nudge;
+        // A move of m metres north is m / 1852 minutes of arc.
+        const double north = half * 60.0 * 1852.0;
+        // East, the minutes of longitude shrink with the cosine of the latitude.
+        const double east = half * 60.0 * 1852.0 * std::cos(refLat * 3.14159265358979 / 180.0);
+        const auto same = SameAsTheFormula({refLat, refLon, east, north});
+        EXPECT_TRUE(same);
+        failures += same ? 0 : 1;
+    }
 }
 
 // --- the walk ----------------------------------------------------------------------------------

@@ -9,12 +9,14 @@
 #include "scenery-writer/World.h"
 #include "scenery/FirstRunBuild.h"
 #include "shell/Config.h"
+#include "support/FieldFiles.h"
 #include "support/TempDir.h"
 
 namespace corvane::scenery {
 namespace {
 
 namespace fs = std::filesystem;
+using corvane::testing::FieldFile;
 using corvane::testing::TempDir;
 
 std::string ReadAll(const fs::path& file) {
@@ -22,24 +24,6 @@ std::string ReadAll(const fs::path& file) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
-}
-
-writer::Airport Field(const std::string& ident) {
-    writer::Airport a;
-    a.ident = ident;
-    a.name = "Field " + ident;
-    a.lat = 47.5;
-    a.lon = -122.3;
-    return a;
-}
-
-writer::BglFileDescription Bgl(const std::string& name, std::vector<std::string> idents) {
-    writer::BglFileDescription f;
-    f.name = name;
-    for (const std::string& ident : idents) {
-        f.content.airports.push_back(Field(ident));
-    }
-    return f;
 }
 
 writer::AreaDescription Area(const std::string& header, std::vector<std::string> lines,
@@ -56,22 +40,22 @@ writer::WorldDescription SmallWorld() {
     w.areas = {
         Area("[Area.001]",
              {"Title=Default Terrain", "Local=Scenery\\World", "Layer=1", "Required=TRUE"},
-             "Scenery/World/Scenery", {Bgl("TERRAIN.BGL", {"NOPE"})}),
+             "Scenery/World/Scenery", {FieldFile("TERRAIN.BGL", {"NOPE"})}),
         Area("[Area.002]",
              {"TITLE=Airport and Facilities Data", "LOCAL=Scenery\\NAmerica", "Active=FALSE",
               "Required=TRUE"},
              "Scenery/NAMERICA/Scenery",
-             {Bgl("AP_A.BGL", {"KSEA", "KBFI"}), Bgl("AP_B.BGL", {"KPAE"})}),
+             {FieldFile("AP_A.BGL", {"KSEA", "KBFI"}), FieldFile("AP_B.BGL", {"KPAE"})}),
         Area("[Area.003]",
              {"Title=Cities", "Local=Scenery\\Cities", "Remote=[FS2002_2]\\Scenery\\Cities",
               "Required=FALSE"},
              "Scenery/Cities/Scenery"),
         Area("[Area.004]",
              {"title=airport and facilities data", "local=addon scenery\\Puget", "required=True"},
-             "Addon Scenery/PUGET/scenery", {Bgl("puget.bgl", {"KRNT"})}),
+             "Addon Scenery/PUGET/scenery", {FieldFile("puget.bgl", {"KRNT"})}),
         Area("[Area.005]",
              {"Title=Airport and Facilities Data", "Local=Scenery\\Europe", "Required=FALSE"},
-             "Scenery/Europe/Scenery", {Bgl("AP_EU.BGL", {"EGLL"})}),
+             "Scenery/Europe/Scenery", {FieldFile("AP_EU.BGL", {"EGLL"})}),
     };
     return w;
 }
@@ -198,8 +182,8 @@ TEST_F(FirstRun, AFolderOnALabelledVolumeIsScannedAfterThePrompt) {
     Write(w);
     const fs::path cd = dir_.Path() / "cdrom";
     writer::WorldDescription disc;
-    disc.areas = {
-        Area("[Area.001]", {}, "SCENERY/NAMERICA/SCENERY", {Bgl("AP_CD.BGL", {"KCD1", "KCD2"})})};
+    disc.areas = {Area("[Area.001]", {}, "SCENERY/NAMERICA/SCENERY",
+                       {FieldFile("AP_CD.BGL", {"KCD1", "KCD2"})})};
     ASSERT_EQ(writer::WriteWorld(disc, cd), "");
     int asked = 0;
     auto build = MakeBuild([&] {
@@ -290,11 +274,11 @@ TEST_F(FirstRun, MissingFoldersAreSkippedAndDamagedOrForeignFilesCounted) {
     w.areas.push_back(
         Area("[Area.006]", {"Title=Airport and Facilities Data", "Required=TRUE"}, "Unused"));
     w.areas[0].folder = ".";
-    w.areas[0].files = {Bgl("MAIN.BGL", {"KMAI"})};
+    w.areas[0].files = {FieldFile("MAIN.BGL", {"KMAI"})};
     Write(w);
     // A .bgl without the signature, and a damaged one.
     std::ofstream(fsDir() / "Scenery/NAMERICA/Scenery/AP_C.BGL") << "plain text";
-    std::vector<uint8_t> bytes = writer::WriteBgl(Bgl("x", {"KDMG", "KLOS"}).content);
+    std::vector<uint8_t> bytes = writer::WriteBgl(FieldFile("x", {"KDMG", "KLOS"}).content);
     bytes.resize(bytes.size() - 70);  // KLOS, the last block, keeps only its first word
     std::ofstream(fsDir() / "Scenery/NAMERICA/Scenery/AP_D.BGL", std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),

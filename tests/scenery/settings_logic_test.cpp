@@ -5,6 +5,7 @@
 #include "scenery/SettingsWindowLogic.h"
 #include "shared/Bytes.h"
 #include "shell/Config.h"
+#include "support/FieldFiles.h"
 #include "support/TempDir.h"
 
 namespace corvane::scenery {
@@ -75,19 +76,6 @@ class FirstRunLogic : public SettingsLogic {
         writer::WorldDescription world;
         world.magdec.smooth = false;
         world.magdec.constantDeg = 10;
-        const auto bgl = [](const std::string& name, std::vector<std::string> idents) {
-            writer::BglFileDescription f;
-            f.name = name;
-            for (const std::string& ident : idents) {
-                writer::Airport a;
-                a.ident = ident;
-                a.name = "Field " + ident;
-                a.lat = 47.5;
-                a.lon = -122.3;
-                f.content.airports.push_back(a);
-            }
-            return f;
-        };
         world.areas = {
             {"[Area.001]",
              {"Title=Default Terrain", "Local=Scenery\\World"},
@@ -96,7 +84,8 @@ class FirstRunLogic : public SettingsLogic {
             {"[Area.002]",
              {"Title=Airport and Facilities Data", "Local=Scenery\\NAmerica", "Required=TRUE"},
              "Scenery/NAmerica/Scenery",
-             {bgl("AP_A.BGL", {"KSEA", "KBFI"}), bgl("AP_B.BGL", {"KPAE"})}},
+             {testing::FieldFile("AP_A.BGL", {"KSEA", "KBFI"}),
+              testing::FieldFile("AP_B.BGL", {"KPAE"})}},
         };
         ASSERT_EQ(writer::WriteWorld(world, dir / "FS2002"), "");
         ASSERT_EQ(shell::WriteStageOne(dir / "corvane.cfg", config.FsMainFolder), "");

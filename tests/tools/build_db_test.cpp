@@ -9,26 +9,13 @@
 #include "scenery-writer/World.h"
 #include "scenery/AirportDatabase.h"
 #include "scenery/FirstRunBuild.h"
+#include "support/FieldFiles.h"
 #include "support/TempDir.h"
 
 namespace corvane::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-writer::BglFileDescription Bgl(const std::string& name, const std::vector<std::string>& idents) {
-    writer::BglFileDescription f;
-    f.name = name;
-    for (const std::string& ident : idents) {
-        writer::Airport a;
-        a.ident = ident;
-        a.name = "Field " + ident;
-        a.lat = 47.5;
-        a.lon = -122.3;
-        f.content.airports.push_back(a);
-    }
-    return f;
-}
 
 class BuildDb : public ::testing::Test {
   protected:
@@ -48,11 +35,11 @@ class BuildDb : public ::testing::Test {
             {"[Area.001]",
              {"Title=Default Terrain", "Local=Scenery\\World", "Required=TRUE"},
              "Scenery/World/Scenery",
-             {Bgl("TERRAIN.BGL", {"NOPE"})}},
+             {FieldFile("TERRAIN.BGL", {"NOPE"})}},
             {"[Area.002]",
              {"Title=Airport and Facilities Data", "Local=Scenery\\NAmerica", "Required=TRUE"},
              "Scenery/NAMERICA/Scenery",
-             {Bgl("AP_A.BGL", {"KSEA", "KBFI"}), Bgl("AP_B.BGL", {"KPAE"})}},
+             {FieldFile("AP_A.BGL", {"KSEA", "KBFI"}), FieldFile("AP_B.BGL", {"KPAE"})}},
             {"[Area.003]",
              {"Title=Airport and Facilities Data", "Local=Addon Scenery\\Nowhere", "Required=TRUE"},
              "Unused",
@@ -60,7 +47,7 @@ class BuildDb : public ::testing::Test {
         };
         ASSERT_EQ(writer::WriteWorld(w, dir / "FS2002"), "");
         dir.Write("FS2002/Scenery/NAMERICA/Scenery/AP_C.BGL", "plain text");
-        std::vector<uint8_t> cut = writer::WriteBgl(Bgl("x", {"KDMG", "KLOS"}).content);
+        std::vector<uint8_t> cut = writer::WriteBgl(FieldFile("x", {"KDMG", "KLOS"}).content);
         cut.resize(cut.size() - 70);  // KLOS, the last data block, keeps only its first word
         dir.Write("FS2002/Scenery/NAMERICA/Scenery/AP_D.BGL", std::string(cut.begin(), cut.end()));
     }

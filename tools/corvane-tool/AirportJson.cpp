@@ -9,24 +9,18 @@ using nlohmann::ordered_json;
 namespace {
 
 template <typename T, typename ToJson>
-ordered_json ArrayJson(const std::optional<std::vector<T>>& array, ToJson toJson) {
-    if (!array) {
-        return nullptr;  // never sized
-    }
-    ordered_json out = ordered_json::array();
-    for (const T& element : *array) {
-        out.push_back(toJson(element));
-    }
-    return out;
-}
-
-template <typename T, typename ToJson>
 ordered_json ArrayJson(const std::vector<T>& array, ToJson toJson) {
     ordered_json out = ordered_json::array();
     for (const T& element : array) {
         out.push_back(toJson(element));
     }
     return out;
+}
+
+// An array that was never sized is null.
+template <typename T, typename ToJson>
+ordered_json ArrayJson(const std::optional<std::vector<T>>& array, ToJson toJson) {
+    return array ? ArrayJson(*array, toJson) : ordered_json(nullptr);
 }
 
 }  // namespace
