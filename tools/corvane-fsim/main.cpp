@@ -28,8 +28,8 @@
 #include "fsim/AirportWorld.h"
 #include "fsim/ScaledClock.h"
 #include "fsim/SessionHost.h"
+#include "fsim/TrafficEntry.h"
 #include "fsim/TrafficFleet.h"
-#include "fsim/TrafficSpec.h"
 #include "session/EnetSession.h"
 
 namespace {
@@ -39,7 +39,8 @@ using namespace corvane::fsim;
 constexpr const char* kUsage =
     "usage: corvane-fsim [--port N] [--name TEXT] [--host-name TEXT] [--max-players N]\n"
     "                    [--interval SECONDS] [--refuse | --silent]\n"
-    "                    [--world DIR] [--airport IDENT] [--aircraft SPEC]... [--traffic FILE]\n"
+    "                    [--world DIR] [--airport IDENT] [--aircraft AIRCRAFT]... [--traffic "
+    "FILE]\n"
     "                    [--time-factor X] [--table SECONDS] [--quiet]\n"
     "  --port N          port on 127.0.0.1 (default 47624; 0 takes any free port)\n"
     "  --name TEXT       session name (default \"FS2002 Multiplayer\")\n"
@@ -52,13 +53,13 @@ constexpr const char* kUsage =
     "                    the airports the aircraft fly at (default: the current folder)\n"
     "  --airport IDENT   the airport of aircraft that start in the air (default: the first\n"
     "                    @IDENT of the aircraft)\n"
-    "  --aircraft SPEC   one simulated aircraft, KIND CALLSIGN START ['TITLE'], such as\n"
+    "  --aircraft AIRCRAFT   one simulated aircraft, KIND CALLSIGN START ['TITLE'], such as\n"
     "                    \"vfr-pattern N123AB @KBFI:GATE A 1 'Cessna 172'\" or\n"
     "                    \"ifr-arrival N456CD 40nm north 8000ft 'Boeing 737-800'\"; KIND is\n"
     "                    vfr-pattern, vfr-departure, vfr-arrival, ifr-departure, ifr-arrival\n"
     "                    or ctaf; START is @IDENT:PLACE, @IDENT (a free place) or\n"
     "                    DISTANCEnm SECTOR [ALTITUDEft] from the runway's threshold\n"
-    "  --traffic FILE    aircraft from a file, one SPEC a line (# starts a comment line)\n"
+    "  --traffic FILE    aircraft from a file, one AIRCRAFT a line (# starts a comment line)\n"
     "  --time-factor X   the aircraft fly X times faster than real time (0.1 to 20; default 1)\n"
     "  --table SECONDS   print the aircraft table every SECONDS (default 30; 0: never)\n"
     "  --quiet           print no chat lines or phases, only the table and the host's events\n"
@@ -118,8 +119,8 @@ class Printer {
 struct TrafficOptions {
     std::string world = ".";
     std::string airport;
-    std::vector<std::string> specs;  // as given, for error messages
-    std::vector<TrafficSpec> parsed;
+    std::vector<std::string> entries;  // as given, for error messages
+    std::vector<TrafficEntry> parsed;
     double timeFactor = 1.0;
     double tableSeconds = 30.0;
     bool quiet = false;
@@ -222,21 +223,21 @@ bool PrepareTraffic(const TrafficOptions& options, std::vector<AirportChart>& ch
     std::map<std::string, size_t> chartIndex;
     std::map<std::string, std::set<std::string>> taken;
     std::string fallback = options.airport;
-    for (const TrafficSpec& spec : options.parsed) {
-        if (fallback.empty() && !spec.airport.empty()) {
-            fallback = spec.airport;
+    for (const TrafficEntry& entry : options.parsed) {
+        if (fallback.empty() && !entry.airport.empty()) {
+            fallback = entry.airport;
         }
     }
     std::set<std::string> callsigns;
-    for (const TrafficSpec& spec : options.parsed) {
-        const std::string ident = spec.airport.empty() ? fallback : spec.airport;
+    for (const TrafficEntry& entry : options.parsed) {
+        const std::string ident = entry.airport.empty() ? fallback : entry.airport;
         if (ident.empty()) {
-            std::cerr << "corvane-fsim: " << spec.callsign
+            std::cerr << "corvane-fsim: " << entry.callsign
                       << " starts in the air: name its airport with --airport\n";
             return false;
         }
-        if (!callsigns.insert(spec.callsign).second) {
-            std::cerr << "corvane-fsim: two aircraft are called " << spec.callsign << "\n";
+        if (!callsigns.insert(entry.callsign).second) {
+            std::cerr << "corvane-fsim: two aircraft are called " << entry.callsign << "\n";
             return false;
         }
         if (!chartIndex.count(ident)) {
@@ -250,9 +251,9 @@ bool PrepareTraffic(const TrafficOptions& options, std::vector<AirportChart>& ch
             charts.push_back(std::move(*chart));
         }
         const size_t c = chartIndex[ident];
-        auto setup = SetupFor(spec, charts[c], taken[ident]);
+        auto setup = SetupFor(entry, charts[c], taken[ident]);
         if (auto* error = std::get_if<std::string>(&setup)) {
-            std::cerr << "corvane-fsim: " << spec.callsign << ": " << *error << "\n";
+            std::cerr << "corvane-fsim: " << entry.callsign << ": " << *error << "\n";
             return false;
         }
         setups.push_back(std::get<AircraftSetup>(std::move(setup)));
@@ -307,11 +308,11 @@ int main(int argc, char* argv[]) {
         } else if (a == "--airport") {
             traffic.airport = args[++i];
         } else if (a == "--aircraft") {
-            auto spec = ParseTrafficSpec(args[++i]);
-            if (auto* error = std::get_if<std::string>(&spec)) {
+            auto entry = ParseTrafficEntry(args[++i]);
+            if (auto* error = std::get_if<std::string>(&entry)) {
                 return Usage("bad aircraft \"" + args[i] + "\": " + *error);
             }
-            traffic.parsed.push_back(std::get<TrafficSpec>(std::move(spec)));
+            traffic.parsed.push_back(std::get<TrafficEntry>(std::move(entry)));
         } else if (a == "--traffic") {
             std::ifstream in(args[++i], std::ios::binary);
             if (!in) {
@@ -323,7 +324,7 @@ int main(int argc, char* argv[]) {
             if (!file.errors.empty()) {
                 return Usage(args[i] + ": " + file.errors.front());
             }
-            traffic.parsed.insert(traffic.parsed.end(), file.specs.begin(), file.specs.end());
+            traffic.parsed.insert(traffic.parsed.end(), file.entries.begin(), file.entries.end());
         } else if (a == "--time-factor") {
             if (!ParseDouble(args[++i], 0.1, 20.0, traffic.timeFactor)) {
                 return Usage("bad time factor (0.1 to 20): " + args[i]);

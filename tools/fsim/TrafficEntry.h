@@ -25,7 +25,7 @@
 
 namespace corvane::fsim {
 
-struct TrafficSpec {
+struct TrafficEntry {
     FlightKind kind = FlightKind::VfrPattern;
     std::string callsign;
     std::string airport;  // the ident after "@"; empty for an airborne start
@@ -36,22 +36,22 @@ struct TrafficSpec {
     std::optional<double> altitudeFt;
     std::string title;
 
-    bool operator==(const TrafficSpec&) const = default;
+    bool operator==(const TrafficEntry&) const = default;
 };
 
-// The spec, or why the line is not one.
-std::variant<TrafficSpec, std::string> ParseTrafficSpec(std::string_view line);
+// The entry, or why the line is not one.
+std::variant<TrafficEntry, std::string> ParseTrafficEntry(std::string_view line);
 
 struct TrafficFile {
-    std::vector<TrafficSpec> specs;
+    std::vector<TrafficEntry> entries;
     std::vector<std::string> errors;  // "line N: why"
 };
 TrafficFile ParseTrafficFile(std::string_view text);
 
-// The aircraft a spec describes at the airport of `chart`: where it starts, its title and
+// The aircraft a entry describes at the airport of `chart`: where it starts, its title and
 // performance. Parking places already `taken` by other aircraft are not given twice; the place
 // chosen is added. An error text when the place or the sector is unknown.
-std::variant<AircraftSetup, std::string> SetupFor(const TrafficSpec& spec,
+std::variant<AircraftSetup, std::string> SetupFor(const TrafficEntry& entry,
                                                   const AirportChart& chart,
                                                   std::set<std::string>& taken);
 

@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "fsim/ScaledClock.h"
+#include "fsim/TrafficEntry.h"
 #include "fsim/TrafficFleet.h"
-#include "fsim/TrafficSpec.h"
 #include "support/SimAirport.h"
 
 namespace corvane::fsim {
@@ -14,23 +14,23 @@ namespace {
 using namespace std::chrono_literals;
 using testing::SimAirport;
 
-TrafficSpec Spec(const std::string& line) {
-    auto parsed = ParseTrafficSpec(line);
+TrafficEntry Entry(const std::string& line) {
+    auto parsed = ParseTrafficEntry(line);
     if (auto* error = std::get_if<std::string>(&parsed)) {
         ADD_FAILURE() << line << ": " << *error;
         return {};
     }
-    return std::get<TrafficSpec>(parsed);
+    return std::get<TrafficEntry>(parsed);
 }
 
 std::string Error(const std::string& line) {
-    auto parsed = ParseTrafficSpec(line);
+    auto parsed = ParseTrafficEntry(line);
     const auto* error = std::get_if<std::string>(&parsed);
     return error ? *error : "(parsed)";
 }
 
-TEST(TrafficSpecs, ParkedWithAPlaceAndATitle) {
-    const TrafficSpec s = Spec("vfr-pattern N123AB @KBFI:GATE A 1 'Cessna 172'");
+TEST(TrafficEntrys, ParkedWithAPlaceAndATitle) {
+    const TrafficEntry s = Entry("vfr-pattern N123AB @KBFI:GATE A 1 'Cessna 172'");
     EXPECT_EQ(s.kind, FlightKind::VfrPattern);
     EXPECT_EQ(s.callsign, "N123AB");
     EXPECT_TRUE(s.parked);
@@ -38,28 +38,28 @@ TEST(TrafficSpecs, ParkedWithAPlaceAndATitle) {
     EXPECT_EQ(s.parking, "GATE A 1");
     EXPECT_EQ(s.title, "Cessna 172");
 
-    const TrafficSpec any = Spec("ifr-departure N9 @kbfi \"Boeing 737-800\"");
+    const TrafficEntry any = Entry("ifr-departure N9 @kbfi \"Boeing 737-800\"");
     EXPECT_EQ(any.airport, "KBFI");
     EXPECT_EQ(any.parking, "");
     EXPECT_EQ(any.title, "Boeing 737-800");
     // Without a title, one that fits the kind.
-    EXPECT_EQ(Spec("vfr-departure N1 @KBFI").title, "Cessna Skyhawk 172SP");
-    EXPECT_EQ(Spec("ifr-departure N1 @KBFI").title, "Boeing 737-800");
+    EXPECT_EQ(Entry("vfr-departure N1 @KBFI").title, "Cessna Skyhawk 172SP");
+    EXPECT_EQ(Entry("ifr-departure N1 @KBFI").title, "Boeing 737-800");
 }
 
-TEST(TrafficSpecs, AirborneWithDistanceSectorAndAltitude) {
-    const TrafficSpec s = Spec("ifr-arrival N456CD 40nm north 8000ft 'Boeing 737-800'");
+TEST(TrafficEntrys, AirborneWithDistanceSectorAndAltitude) {
+    const TrafficEntry s = Entry("ifr-arrival N456CD 40nm north 8000ft 'Boeing 737-800'");
     EXPECT_FALSE(s.parked);
     EXPECT_DOUBLE_EQ(s.distanceNm, 40.0);
     EXPECT_EQ(s.sector, "north");
     EXPECT_EQ(s.altitudeFt, 8000.0);
-    const TrafficSpec low = Spec("vfr-arrival N7 12NM Southwest");
+    const TrafficEntry low = Entry("vfr-arrival N7 12NM Southwest");
     EXPECT_DOUBLE_EQ(low.distanceNm, 12.0);
     EXPECT_EQ(low.sector, "southwest");
     EXPECT_FALSE(low.altitudeFt);
 }
 
-TEST(TrafficSpecs, WhatIsNotASpecSaysWhy) {
+TEST(TrafficEntrys, WhatIsNotASpecSaysWhy) {
     EXPECT_NE(Error("glider N1 @KBFI").find("unknown kind"), std::string::npos);
     EXPECT_NE(Error("vfr-pattern").find("callsign"), std::string::npos);
     EXPECT_NE(Error("vfr-pattern N1").find("start"), std::string::npos);
@@ -74,16 +74,16 @@ TEST(TrafficSpecs, WhatIsNotASpecSaysWhy) {
     EXPECT_NE(Error("vfr-pattern N1 @").find("ident"), std::string::npos);
 }
 
-TEST(TrafficSpecs, AFileSkipsCommentsAndNumbersItsErrors) {
+TEST(TrafficEntrys, AFileSkipsCommentsAndNumbersItsErrors) {
     const TrafficFile file = ParseTrafficFile(
         "# the morning\n"
         "vfr-pattern N1 @KBFI:GATE A 1\n"
         "\n"
         "glider N2 @KBFI\r\n"
         "ifr-arrival N3 40nm north\n");
-    ASSERT_EQ(file.specs.size(), 2u);
-    EXPECT_EQ(file.specs[0].callsign, "N1");
-    EXPECT_EQ(file.specs[1].callsign, "N3");
+    ASSERT_EQ(file.entries.size(), 2u);
+    EXPECT_EQ(file.entries[0].callsign, "N1");
+    EXPECT_EQ(file.entries[1].callsign, "N3");
     ASSERT_EQ(file.errors.size(), 1u);
     EXPECT_EQ(file.errors[0].substr(0, 8), "line 4: ");
 }
@@ -96,7 +96,7 @@ class Setups : public ::testing::Test {
     std::set<std::string> taken;
 
     AircraftSetup Setup(const std::string& line) {
-        auto setup = SetupFor(Spec(line), chart, taken);
+        auto setup = SetupFor(Entry(line), chart, taken);
         if (auto* error = std::get_if<std::string>(&setup)) {
             ADD_FAILURE() << *error;
             return {};
@@ -116,10 +116,10 @@ TEST_F(Setups, AParkedAircraftStandsInItsPlaceFacingItsTaxiway) {
     // The free places go in order and are not given twice.
     EXPECT_EQ(Setup("vfr-departure N2 @KBFI").pilot.homeParking, "GATE A 1");
     EXPECT_EQ(Setup("ifr-departure N3 @KBFI").pilot.homeParking, "PARKING 1");
-    auto none = SetupFor(Spec("vfr-departure N4 @KBFI"), chart, taken);
+    auto none = SetupFor(Entry("vfr-departure N4 @KBFI"), chart, taken);
     ASSERT_TRUE(std::holds_alternative<std::string>(none));
     EXPECT_EQ(std::get<std::string>(none), "no free parking place at KBFI");
-    auto unknown = SetupFor(Spec("vfr-departure N5 @KBFI:GATE Z"), chart, taken);
+    auto unknown = SetupFor(Entry("vfr-departure N5 @KBFI:GATE Z"), chart, taken);
     EXPECT_EQ(std::get<std::string>(unknown), "no parking place \"GATE Z\" at KBFI");
 }
 

@@ -1,4 +1,4 @@
-#include "fsim/TrafficSpec.h"
+#include "fsim/TrafficEntry.h"
 
 #include <algorithm>
 #include <cctype>
@@ -70,9 +70,9 @@ std::optional<double> SectorOffset(std::string_view word) {
     return std::nullopt;
 }
 
-std::variant<TrafficSpec, std::string> ParseTrafficSpec(std::string_view line) {
+std::variant<TrafficEntry, std::string> ParseTrafficEntry(std::string_view line) {
     std::string_view rest = Trim(line);
-    TrafficSpec spec;
+    TrafficEntry entry;
     // The title, quoted, ends the line.
     const size_t quote = rest.find_first_of("'\"");
     if (quote != std::string_view::npos) {
@@ -81,7 +81,7 @@ std::variant<TrafficSpec, std::string> ParseTrafficSpec(std::string_view line) {
         if (close == std::string_view::npos || !Trim(rest.substr(close + 1)).empty()) {
             return std::string("the title needs its closing quote at the end of the line");
         }
-        spec.title = std::string(rest.substr(quote + 1, close - quote - 1));
+        entry.title = std::string(rest.substr(quote + 1, close - quote - 1));
         rest = Trim(rest.substr(0, quote));
     }
     const std::string_view kind = NextWord(rest);
@@ -90,9 +90,9 @@ std::variant<TrafficSpec, std::string> ParseTrafficSpec(std::string_view line) {
         return "unknown kind \"" + std::string(kind) +
                "\" (vfr-pattern, vfr-departure, vfr-arrival, ifr-departure, ifr-arrival, ctaf)";
     }
-    spec.kind = *parsedKind;
-    spec.callsign = std::string(NextWord(rest));
-    if (spec.callsign.empty() || spec.callsign.size() > 32) {
+    entry.kind = *parsedKind;
+    entry.callsign = std::string(NextWord(rest));
+    if (entry.callsign.empty() || entry.callsign.size() > 32) {
         return std::string("a callsign of 1 to 32 characters is needed");
     }
     rest = Trim(rest);
@@ -102,24 +102,24 @@ std::variant<TrafficSpec, std::string> ParseTrafficSpec(std::string_view line) {
     if (rest.front() == '@') {
         const std::string_view at = rest.substr(1);
         const size_t colon = at.find(':');
-        spec.airport = Upper(Trim(at.substr(0, colon)));
+        entry.airport = Upper(Trim(at.substr(0, colon)));
         if (colon != std::string_view::npos) {
-            spec.parking = std::string(Trim(at.substr(colon + 1)));
+            entry.parking = std::string(Trim(at.substr(colon + 1)));
         }
-        if (spec.airport.empty() && spec.parking.empty()) {
+        if (entry.airport.empty() && entry.parking.empty()) {
             return std::string("\"@\" needs an airport ident or a parking place");
         }
-        spec.parked = true;
+        entry.parked = true;
     } else {
-        spec.parked = false;
+        entry.parked = false;
         const auto distance = Quantity(NextWord(rest), "nm", 0.5, 199.0);
         if (!distance) {
             return std::string("the distance must be 0.5nm to 199nm");
         }
-        spec.distanceNm = *distance;
-        spec.sector = Lower(NextWord(rest));
-        if (!SectorOffset(spec.sector)) {
-            return "unknown sector \"" + spec.sector +
+        entry.distanceNm = *distance;
+        entry.sector = Lower(NextWord(rest));
+        if (!SectorOffset(entry.sector)) {
+            return "unknown sector \"" + entry.sector +
                    "\" (north, northeast, east, southeast, south, southwest, west, northwest)";
         }
         if (const std::string_view alt = NextWord(rest); !alt.empty()) {
@@ -127,24 +127,24 @@ std::variant<TrafficSpec, std::string> ParseTrafficSpec(std::string_view line) {
             if (!feet) {
                 return std::string("the altitude must be 500ft to 45000ft");
             }
-            spec.altitudeFt = *feet;
+            entry.altitudeFt = *feet;
         }
         if (!Trim(rest).empty()) {
             return "unexpected \"" + std::string(Trim(rest)) + "\"";
         }
     }
-    if (spec.parked &&
-        (spec.kind == FlightKind::VfrArrival || spec.kind == FlightKind::IfrArrival)) {
+    if (entry.parked &&
+        (entry.kind == FlightKind::VfrArrival || entry.kind == FlightKind::IfrArrival)) {
         return std::string("an arrival starts in the air: DISTANCEnm SECTOR [ALTITUDEft]");
     }
-    if (!spec.parked &&
-        (spec.kind == FlightKind::VfrDeparture || spec.kind == FlightKind::IfrDeparture)) {
+    if (!entry.parked &&
+        (entry.kind == FlightKind::VfrDeparture || entry.kind == FlightKind::IfrDeparture)) {
         return std::string("a departure starts parked: @IDENT:PLACE or @IDENT");
     }
-    if (spec.title.empty()) {
-        spec.title = IsIfr(spec.kind) ? "Boeing 737-800" : "Cessna Skyhawk 172SP";
+    if (entry.title.empty()) {
+        entry.title = IsIfr(entry.kind) ? "Boeing 737-800" : "Cessna Skyhawk 172SP";
     }
-    return spec;
+    return entry;
 }
 
 TrafficFile ParseTrafficFile(std::string_view text) {
@@ -158,9 +158,9 @@ TrafficFile ParseTrafficFile(std::string_view text) {
         if (line.empty() || line.front() == '#') {
             continue;
         }
-        auto parsed = ParseTrafficSpec(line);
-        if (auto* spec = std::get_if<TrafficSpec>(&parsed)) {
-            file.specs.push_back(std::move(*spec));
+        auto parsed = ParseTrafficEntry(line);
+        if (auto* entry = std::get_if<TrafficEntry>(&parsed)) {
+            file.entries.push_back(std::move(*entry));
         } else {
             file.errors.push_back("line " + std::to_string(number) + ": " +
                                   std::get<std::string>(parsed));
@@ -169,20 +169,20 @@ TrafficFile ParseTrafficFile(std::string_view text) {
     return file;
 }
 
-std::variant<AircraftSetup, std::string> SetupFor(const TrafficSpec& spec,
+std::variant<AircraftSetup, std::string> SetupFor(const TrafficEntry& entry,
                                                   const AirportChart& chart,
                                                   std::set<std::string>& taken) {
     AircraftSetup setup;
-    setup.pilot.callsign = spec.callsign;
-    setup.pilot.kind = spec.kind;
-    setup.title = spec.title;
-    setup.performance = IsIfr(spec.kind) ? Airliner() : LightPiston();
-    if (spec.parked) {
+    setup.pilot.callsign = entry.callsign;
+    setup.pilot.kind = entry.kind;
+    setup.title = entry.title;
+    setup.performance = IsIfr(entry.kind) ? Airliner() : LightPiston();
+    if (entry.parked) {
         const ParkingSpot* spot = nullptr;
-        if (!spec.parking.empty()) {
-            spot = chart.Spot(spec.parking);
+        if (!entry.parking.empty()) {
+            spot = chart.Spot(entry.parking);
             if (!spot) {
-                return "no parking place \"" + spec.parking + "\" at " + chart.ident;
+                return "no parking place \"" + entry.parking + "\" at " + chart.ident;
             }
         } else {
             for (const ParkingSpot& s : chart.parking) {
@@ -211,15 +211,15 @@ std::variant<AircraftSetup, std::string> SetupFor(const TrafficSpec& spec,
         }
         return setup;
     }
-    const auto offset = SectorOffset(spec.sector);
+    const auto offset = SectorOffset(entry.sector);
     if (!offset) {
-        return "unknown sector \"" + spec.sector + "\"";
+        return "unknown sector \"" + entry.sector + "\"";
     }
     const double bearing = WrapCourse(chart.runwayTrueCourse + *offset);
-    setup.start.position = Destination(chart.threshold, bearing, spec.distanceNm);
+    setup.start.position = Destination(chart.threshold, bearing, entry.distanceNm);
     setup.start.onGround = false;
     setup.start.altitudeFt =
-        spec.altitudeFt.value_or(IsIfr(spec.kind) ? 8000.0 : chart.fieldElevationFt + 2500.0);
+        entry.altitudeFt.value_or(IsIfr(entry.kind) ? 8000.0 : chart.fieldElevationFt + 2500.0);
     setup.start.trueHeading = TrueCourse(setup.start.position, chart.reference);
     setup.start.speedKt = setup.performance.cruiseKt;
     return setup;
