@@ -14,6 +14,7 @@ class NoView final : public scenery::SettingsView {
     void SetStatus(const std::string&) override {}
     void SetActivity(const std::string&) override {}
     void ResetProgress() override {}
+    void SetProgress(int32_t, int32_t) override {}
     void FillAirportList(const std::vector<std::string>&) override {}
 };
 
