@@ -21,45 +21,9 @@ namespace {
 using namespace std::chrono_literals;
 using namespace session;
 
-// The simulated airport as a record of world_airports.dat.
-AirportRecord SimAirportRecord() {
-    const ChosenAirport a = SimAirport();
-    AirportRecord r;
-    r.ident = a.AirportIdent;
-    r.lat = a.AirportLat;
-    r.lon = a.AirportLon;
-    r.name = a.AirportName;
-    r.groundFreq = a.GroundFreq;
-    r.towerFreq = a.TowerFreq;
-    r.approachFreq = a.ApproachFreq;
-    r.centerFreq = a.CenterFreq;
-    r.runwayName = a.RunwayName;
-    r.runwayLat = a.RunwayLat;
-    r.runwayLon = a.RunwayLon;
-    r.fieldElevation = a.FieldElevation;
-    r.runwayLength = a.RunwayLength;
-    r.runwayWidth = a.RunwayWidth;
-    r.runwayHeading = a.RunwayHeading;
-    r.runwayHasIls = a.RunwayHasIls;
-    r.taxiNodes = a.TaxiNodes;
-    r.taxiNodeCount = static_cast<int16_t>(a.TaxiNodes.size());
-    r.parking = a.ParkingSpots;
-    r.parkingCount = static_cast<int16_t>(a.ParkingSpots.size());
-    r.taxiPaths = a.TaxiPaths;
-    r.taxiPathCount = static_cast<int16_t>(a.TaxiPaths.size());
-    return r;
-}
-
 class FsimTraffic : public ::testing::Test {
   protected:
-    FsimTraffic() {
-        // Corvane's folder after its first run, without a simulator folder (no variation).
-        world.Write(shell::kConfigFileName,
-                    shell::StageOneBytes((world.Path() / "FS").string()) + shell::StageTwoBytes(1));
-        EXPECT_EQ(scenery::WriteAirportDatabase(world.Path() / shell::kAirportsFileName,
-                                                {SimAirportRecord()}),
-                  "");
-    }
+    FsimTraffic() { EXPECT_EQ(WriteSimWorld(world.Path()), ""); }
 
     void Start(std::vector<std::string> options) {
         options.insert(options.end(), {"--port", "0", "--name", "E2E Session", "--world",

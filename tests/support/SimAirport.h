@@ -14,11 +14,15 @@
 //
 // The station routes a departure from GATE A 1 over the apron, B, A and C0 to R0.
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "fsim/FlightMath.h"
+#include "scenery/AirportDatabase.h"
 #include "shared/State.h"
+#include "shell/Config.h"
 
 namespace corvane::testing {
 
@@ -101,6 +105,47 @@ inline ChosenAirport SimAirport(bool towered = true) {
     spot("GATE A 2", 4000, p2);
     spot("PARKING 1", 4300, p3);
     return a;
+}
+
+// The simulated airport as a record of world_airports.dat.
+inline AirportRecord SimAirportRecord() {
+    const ChosenAirport a = SimAirport();
+    AirportRecord r;
+    r.ident = a.AirportIdent;
+    r.lat = a.AirportLat;
+    r.lon = a.AirportLon;
+    r.name = a.AirportName;
+    r.groundFreq = a.GroundFreq;
+    r.towerFreq = a.TowerFreq;
+    r.approachFreq = a.ApproachFreq;
+    r.centerFreq = a.CenterFreq;
+    r.runwayName = a.RunwayName;
+    r.runwayLat = a.RunwayLat;
+    r.runwayLon = a.RunwayLon;
+    r.fieldElevation = a.FieldElevation;
+    r.runwayLength = a.RunwayLength;
+    r.runwayWidth = a.RunwayWidth;
+    r.runwayHeading = a.RunwayHeading;
+    r.runwayHasIls = a.RunwayHasIls;
+    r.taxiNodes = a.TaxiNodes;
+    r.taxiNodeCount = static_cast<int16_t>(a.TaxiNodes.size());
+    r.parking = a.ParkingSpots;
+    r.parkingCount = static_cast<int16_t>(a.ParkingSpots.size());
+    r.taxiPaths = a.TaxiPaths;
+    r.taxiPathCount = static_cast<int16_t>(a.TaxiPaths.size());
+    return r;
+}
+
+// Corvane's working folder after its first run with only the simulated airport: corvane.cfg and
+// world_airports.dat, the simulator's folder missing (no magnetic variation). Empty on success.
+inline std::string WriteSimWorld(const std::filesystem::path& folder) {
+    std::ofstream cfg(folder / shell::kConfigFileName, std::ios::binary);
+    cfg << shell::StageOneBytes((folder / "FS").string()) << shell::StageTwoBytes(1);
+    cfg.close();
+    if (!cfg) {
+        return "cannot write corvane.cfg";
+    }
+    return scenery::WriteAirportDatabase(folder / shell::kAirportsFileName, {SimAirportRecord()});
 }
 
 }  // namespace corvane::testing
