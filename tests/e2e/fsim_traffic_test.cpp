@@ -154,8 +154,8 @@ TEST_F(FsimTraffic, AnAircraftJoinsReportsItsPositionAndAnswersTheStation) {
 }
 
 TEST_F(FsimTraffic, BadTrafficIsRefusedBeforeAnythingIsHosted) {
-    ChildProcess badSpec(CORVANE_FSIM_PATH, {"--port", "0", "--aircraft", "glider N1 @KBFI"});
-    EXPECT_EQ(badSpec.Wait(5s), 2);
+    ChildProcess badKind(CORVANE_FSIM_PATH, {"--port", "0", "--aircraft", "glider N1 @KBFI"});
+    EXPECT_EQ(badKind.Wait(5s), 2);
     ChildProcess badFactor(CORVANE_FSIM_PATH, {"--port", "0", "--time-factor", "500"});
     EXPECT_EQ(badFactor.Wait(5s), 2);
     ChildProcess unknownPlace(CORVANE_FSIM_PATH, {"--port", "0", "--world", world.Path().string(),
