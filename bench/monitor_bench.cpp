@@ -217,6 +217,17 @@ class Session {
         }
     }
 
+    // The roll call of the first tick and the first messages; returns the next tick's number.
+    int WarmUp() {
+        int t = 0;
+        for (; t < 3; ++t) {
+            Feed(t);
+            monitor_.Tick();
+            DrainPilots();
+        }
+        return t;
+    }
+
     // Reads away what the station sent; returns the number of messages.
     size_t DrainPilots() {
         size_t n = 0;
@@ -245,14 +256,14 @@ class Session {
     std::vector<Pilot> pilots_;
 };
 
+// 10 to 250 pilots, and how the time grows with them.
+void PilotCounts(benchmark::internal::Benchmark* b) {
+    b->Arg(10)->Arg(50)->Arg(100)->Arg(250)->Unit(benchmark::kMicrosecond)->Complexity();
+}
+
 void BM_MonitoringTick(benchmark::State& state) {
     Session s(static_cast<int>(state.range(0)));
-    int t = 0;
-    for (; t < 3; ++t) {  // the roll call of the first tick and the first messages
-        s.Feed(t);
-        s.Monitor().Tick();
-        s.DrainPilots();
-    }
+    int t = s.WarmUp();
     size_t sent = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -271,22 +282,12 @@ void BM_MonitoringTick(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(sent), benchmark::Counter::kAvgIterations);
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_MonitoringTick)
-    ->Arg(10)
-    ->Arg(50)
-    ->Arg(100)
-    ->Arg(250)
-    ->Unit(benchmark::kMicrosecond)
-    ->Complexity();
+BENCHMARK(BM_MonitoringTick)->Apply(PilotCounts);
 
 // The dispatcher's pass alone over the same session (positions as the last tick left them).
 void BM_DispatchPass(benchmark::State& state) {
     Session s(static_cast<int>(state.range(0)));
-    for (int t = 0; t < 3; ++t) {
-        s.Feed(t);
-        s.Monitor().Tick();
-        s.DrainPilots();
-    }
+    s.WarmUp();
     StationContext context = s.Context();
     SessionChat chat = s.Chat();
     size_t sent = 0;
@@ -300,13 +301,7 @@ void BM_DispatchPass(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(sent), benchmark::Counter::kAvgIterations);
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_DispatchPass)
-    ->Arg(10)
-    ->Arg(50)
-    ->Arg(100)
-    ->Arg(250)
-    ->Unit(benchmark::kMicrosecond)
-    ->Complexity();
+BENCHMARK(BM_DispatchPass)->Apply(PilotCounts);
 
 // The same pass with the chat lines counted instead of sent: what the controllers cost without the
 // session's fan-out of every changed message to each pilot on its frequency.
@@ -320,11 +315,7 @@ class CountingChat final : public ChatSender {
 
 void BM_DispatchPassUnsent(benchmark::State& state) {
     Session s(static_cast<int>(state.range(0)));
-    for (int t = 0; t < 3; ++t) {
-        s.Feed(t);
-        s.Monitor().Tick();
-        s.DrainPilots();
-    }
+    s.WarmUp();
     StationContext context = s.Context();
     CountingChat chat;
     for (auto _ : state) {
@@ -334,13 +325,7 @@ void BM_DispatchPassUnsent(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(chat.lines), benchmark::Counter::kAvgIterations);
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_DispatchPassUnsent)
-    ->Arg(10)
-    ->Arg(50)
-    ->Arg(100)
-    ->Arg(250)
-    ->Unit(benchmark::kMicrosecond)
-    ->Complexity();
+BENCHMARK(BM_DispatchPassUnsent)->Apply(PilotCounts);
 
 }  // namespace
 }  // namespace corvane::station
