@@ -9,6 +9,7 @@
 #include "station/Dispatcher.h"
 #include "station/StationState.h"
 #include "station/TaxiRouting.h"
+#include "support/BoeingField.h"
 
 namespace corvane::station {
 namespace {
@@ -22,20 +23,7 @@ class NullChat final : public ChatSender {
 };
 
 ChosenAirport Airport() {
-    ChosenAirport a;
-    a.AirportIdent = "KBFI";
-    a.AirportName = "BOEING FLD";
-    a.AirportLat = 47.53;
-    a.AirportLon = -122.30;
-    a.GroundFreq = "121.9";
-    a.TowerFreq = "120.6";
-    a.ApproachFreq = "119.2";
-    a.CenterFreq = "128.5";
-    a.RunwayName = "13R";
-    a.RunwayLat = 47.53;
-    a.RunwayLon = -122.30;
-    a.FieldElevation = 18;
-    a.RunwayHeading = 130;
+    ChosenAirport a = testing::BoeingField();
     a.RunwayLength = 10000;
     a.RunwayWidth = 200;
     return a;

@@ -11,6 +11,7 @@
 #include "session/LoopbackSession.h"
 #include "station/StationMonitor.h"
 #include "station/StationState.h"
+#include "support/BoeingField.h"
 
 namespace {
 
@@ -42,22 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ids.push_back(*players.back()->CreatePlayer(name, "Player"));
     }
 
-    ChosenAirport airport;
-    airport.AirportIdent = "KBFI";
-    airport.AirportName = "BOEING FLD";
-    airport.AirportLat = 47.53;
-    airport.AirportLon = -122.3;
-    airport.GroundFreq = "121.9";
-    airport.TowerFreq = "120.6";
-    airport.ApproachFreq = "119.2";
-    airport.CenterFreq = "128.5";
-    airport.RunwayName = "13R";
-    airport.RunwayLat = 47.53;
-    airport.RunwayLon = -122.3;
-    airport.FieldElevation = 18;
+    ChosenAirport airport = testing::BoeingField();
     airport.RunwayLength = 10000;
     airport.RunwayWidth = 200;
-    airport.RunwayHeading = 130;
     Terrain terrain;
     StationTables tables;
     RecordedMessageBoxes boxes;

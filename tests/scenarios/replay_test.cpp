@@ -6,6 +6,7 @@
 
 #include "replay/ReplayRunner.h"
 #include "replay/ReplayScript.h"
+#include "support/BoeingField.h"
 
 namespace corvane::replay {
 namespace {
@@ -20,19 +21,7 @@ std::string LoadBoeingField(const std::string& ident, ChosenAirport& a, Terrain&
     if (ident != "KBFI") {
         return "no airport with the ident " + ident;
     }
-    a.AirportIdent = "KBFI";
-    a.AirportName = "BOEING FLD";
-    a.AirportLat = 47.53;
-    a.AirportLon = -122.3;
-    a.GroundFreq = "121.9";
-    a.TowerFreq = "120.6";
-    a.ApproachFreq = "119.2";
-    a.CenterFreq = "128.5";
-    a.RunwayName = "13R";
-    a.RunwayLat = 47.53;
-    a.RunwayLon = -122.3;
-    a.FieldElevation = 18;
-    a.RunwayHeading = 130;
+    a = testing::BoeingField();
     return "";
 }
 

@@ -9,6 +9,7 @@
 #include "nav/Geometry.h"
 #include "station/Dialogue.h"
 #include "station/StationState.h"
+#include "support/BoeingField.h"
 
 namespace corvane::station::testing {
 
@@ -38,19 +39,7 @@ class RecordingChat final : public ChatSender {
 class StationTest : public ::testing::Test {
   protected:
     StationTest() {
-        airport.AirportIdent = "KBFI";
-        airport.AirportName = "BOEING FLD";
-        airport.AirportLat = 47.53;
-        airport.AirportLon = -122.30;
-        airport.GroundFreq = "121.9";
-        airport.TowerFreq = "120.6";
-        airport.ApproachFreq = "119.2";
-        airport.CenterFreq = "128.5";
-        airport.RunwayName = "13R";
-        airport.RunwayLat = 47.53;
-        airport.RunwayLon = -122.30;
-        airport.FieldElevation = 18;
-        airport.RunwayHeading = 130;
+        airport = corvane::testing::BoeingField();
         nav::SetCompassCentres(tables, airport.RunwayHeading);
         tables.Traffic.reserve(64);  // tests keep references to records they add
     }
