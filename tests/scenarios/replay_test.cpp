@@ -77,6 +77,11 @@ TEST(ReplayScript, CommandsAndTheirArguments) {
     line = ParseReplayLine("tick").line;
     ASSERT_TRUE(line);
     EXPECT_EQ(line->count, 1);
+    line = ParseReplayLine("set N1 altitude 320").line;
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->verb, Verb::Set);
+    EXPECT_EQ(line->name, "N1");
+    EXPECT_EQ(line->altitudeFt, 320);
 
     for (const char* bad : {"bogus",
                             "station 0",
@@ -100,6 +105,9 @@ TEST(ReplayScript, CommandsAndTheirArguments) {
                             "from N1 raw zz",
                             "from N1 chat",
                             "dump",
+                            "set N1 altitude",
+                            "set N1 height 320",
+                            "set N1 altitude 320.5",
                             "leave"}) {
         const ParsedLine parsed = ParseReplayLine(bad);
         EXPECT_FALSE(parsed.line.has_value()) << bad;
@@ -170,6 +178,39 @@ dump N1
                   "\" choice=0 text1=\"\" text2=\"\" text3=\"\" vectorTarget.name=\"\" "
                   "vectorTarget.label=\"\" vectorTarget.latitude=0 vectorTarget.longitude=0 "
                   "vectorTarget.elevationFt=0 flightType=0 compassWord=\"\" status=\"\"\n");
+}
+
+TEST(ReplayRunner, SetGivesTheAltitudeAPositionMessageCannotCarry) {
+    // 320 ft go out as 98 m and come back as 322 ft; set writes the 320 itself. The next position
+    // message overwrites it again.
+    const Replayed r = Replay(R"(airport KBFI
+station
+player N1 11
+from N1 present
+from N1 pos 47.53 -122.3 320 90
+start
+tick
+dump N1
+set N1 altitude 320
+dump N1
+from N1 pos 47.53 -122.3 320 90
+tick
+dump N1
+set N2 altitude 1
+)");
+    ASSERT_TRUE(r.error.has_value());
+    EXPECT_EQ(r.error->line, 14);
+    EXPECT_EQ(r.error->reason, "no traffic record for N2");
+    const auto altitudes = [&] {
+        std::vector<std::string> found;
+        for (size_t at = r.out.find("altitudeFt="); at != std::string::npos;
+             at = r.out.find("altitudeFt=", at + 1)) {
+            found.push_back(r.out.substr(at, r.out.find(' ', at) - at));
+        }
+        return found;
+    }();
+    EXPECT_EQ(altitudes,
+              (std::vector<std::string>{"altitudeFt=322", "altitudeFt=320", "altitudeFt=322"}));
 }
 
 TEST(ReplayRunner, AutoAnswersKeepPlayersUntilOneLeaves) {

@@ -218,6 +218,14 @@ std::string ReplayRunner::Run(const ReplayLine& line) {
         case Verb::Tick:
             Ticks(line.count);
             return "";
+        case Verb::Set: {
+            const int index = station::FindTraffic(tables_, line.name);
+            if (index < 0) {
+                return "no traffic record for " + line.name;
+            }
+            tables_.Traffic[static_cast<size_t>(index)].altitudeFt = line.altitudeFt;
+            return "";
+        }
         case Verb::Dump:
             if (line.name == "station") {
                 DumpStation();

@@ -125,6 +125,20 @@ class LineParser {
         if (verb == "from") {
             return From();
         }
+        if (verb == "set") {
+            return Fixed(Verb::Set, 3, "set CALLSIGN altitude FEET", [&] {
+                line_.name = words_[1];
+                const auto feet = ParseInteger<int32_t>(words_[3], -100000, 10000000);
+                if (words_[2] != "altitude") {
+                    error_ = "set takes altitude, not '" + words_[2] + "'";
+                } else if (!feet) {
+                    error_ = "the altitude must be whole feet from -100000 to 10000000, not '" +
+                             words_[3] + "'";
+                } else {
+                    line_.altitudeFt = *feet;
+                }
+            });
+        }
         error_ = "unknown command '" + verb + "'";
         return Error();
     }

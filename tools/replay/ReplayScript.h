@@ -19,6 +19,9 @@
 //   auto on|off                        answer roll calls and send host-alive before every tick
 //   tick [N]                           N monitoring ticks (default 1)
 //   dump CALLSIGN | dump station       a traffic record, or the queues and taxi reservations
+//   set CALLSIGN altitude FEET         the record's altitude in feet, as no position message can
+//                                      give it: those carry whole metres, so of two neighbouring
+//                                      feet values near a field's 300 ft mark at most one arrives
 
 #include <cstdint>
 #include <optional>
@@ -31,7 +34,20 @@ namespace corvane::replay {
 inline constexpr int32_t kDefaultStationId = 1000;
 inline constexpr int32_t kMaxTicksPerLine = 1000000;
 
-enum class Verb { Airport, Station, Player, Leave, Start, Stop, Close, From, Auto, Tick, Dump };
+enum class Verb {
+    Airport,
+    Station,
+    Player,
+    Leave,
+    Start,
+    Stop,
+    Close,
+    From,
+    Auto,
+    Tick,
+    Dump,
+    Set
+};
 
 enum class Sent { Present, Alive, RollCall, Info, Pos, Pos18, Chat, Removed, Raw };
 
