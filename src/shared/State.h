@@ -131,6 +131,11 @@ struct StationTables {
     };
     RunwayOccupants RunwayCheck;
 
+    // Taxiing aircraft told to hold or to continue during the current dispatcher pass (kept only
+    // while a pass runs). Each is told at most once a pass: aircraft waiting on each other in a
+    // ring would otherwise flip between the two on every ground pilot's turn.
+    std::vector<std::string> TaxiTurnsThisPass;
+
     int16_t TrafficCount() const { return static_cast<int16_t>(Traffic.size()); }
 };
 

@@ -161,9 +161,13 @@ void DispatchPilotDialogue(StationContext& context, ChatSender& chat) {
     StationTables& tables = context.tables;
     // Nothing moves during the pass: who stands on the runway is worked out once for all of it.
     tables.RunwayCheck = {true, false, {}};
+    tables.TaxiTurnsThisPass.clear();
     struct EndOfPass {
         StationTables& tables;
-        ~EndOfPass() { tables.RunwayCheck = {}; }
+        ~EndOfPass() {
+            tables.RunwayCheck = {};
+            tables.TaxiTurnsThisPass.clear();
+        }
     } endOfPass{tables};
     const size_t count = tables.Traffic.size();
     for (size_t i = 0; i < count && i < tables.Traffic.size(); ++i) {

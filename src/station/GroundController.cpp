@@ -222,6 +222,11 @@ void BuildBookkeeping(StationContext& context, uint64_t fingerprint) {
 // Step 3: hold the aircraft farther from a shared junction while the nearer one is moving, and
 // any aircraft about to use the active runway while it is busy; release them when that no longer
 // holds.
+//
+// The decisions are taken round after round with the holds they make, until they stand still,
+// and only then told: an aircraft whose rival is told to hold in the same run goes on rather than
+// hearing "hold" and "continue" at once. A ring of aircraft waiting on each other never stands
+// still; its last round counts, and within a dispatcher pass each aircraft is told once.
 void ResolveTaxiConflicts(StationContext& context, const TrafficRecord& current,
                           bool runwayOccupied) {
     const ChosenAirport& a = context.airport;
@@ -233,35 +238,63 @@ void ResolveTaxiConflicts(StationContext& context, const TrafficRecord& current,
     const auto& g = t.Ground;
     const bool runwayBusy =
         !TakeoffQueueHead(t).empty() || runwayOccupied || !LandingQueueHead(t).empty();
-    for (size_t ra = 0; ra < t.TaxiReservations.size(); ++ra) {
+    const size_t count = t.TaxiReservations.size();
+    std::vector<uint8_t> holding(t.Traffic.size(), 0);
+    for (size_t i = 0; i < t.Traffic.size(); ++i) {
+        holding[i] = Holding(t.Traffic[i]) ? 1 : 0;
+    }
+    bool changed = true;
+    for (size_t round = 0; changed && round <= count; ++round) {
+        changed = false;
+        for (size_t ra = 0; ra < count; ++ra) {
+            const int ia = g.aircraft[ra];
+            if (ia < 0) {
+                continue;
+            }
+            bool mustHold = runwayBusy && g.usesActiveRunway[ra] != 0;
+            for (size_t k = 0; k < g.rivals[ra].size() && !mustHold; ++k) {
+                mustHold = holding[static_cast<size_t>(g.rivals[ra][k])] == 0;
+            }
+            uint8_t& mine = holding[static_cast<size_t>(ia)];
+            if (mine != (mustHold ? 1 : 0)) {
+                mine = mustHold ? 1 : 0;
+                changed = true;
+            }
+        }
+    }
+    for (size_t ra = 0; ra < count; ++ra) {
         const int ia = g.aircraft[ra];
         if (ia < 0) {
             continue;
         }
-        bool mustHold = runwayBusy && g.usesActiveRunway[ra] != 0;
-        for (size_t k = 0; k < g.rivals[ra].size() && !mustHold; ++k) {
-            mustHold = !Holding(t.Traffic[static_cast<size_t>(g.rivals[ra][k])]);
-        }
         const size_t index = static_cast<size_t>(ia);
-        const TrafficRecord& aircraftA = t.Traffic[index];
-        const std::string& cs = aircraftA.callsign;
-        if (mustHold && !Holding(aircraftA)) {
+        const bool mustHold = holding[index] != 0;
+        const std::string cs = t.Traffic[index].callsign;
+        if (mustHold == Holding(t.Traffic[index])) {
+            continue;
+        }
+        if (t.RunwayCheck.inPass) {
+            auto& told = t.TaxiTurnsThisPass;
+            if (std::find(told.begin(), told.end(), cs) != told.end()) {
+                continue;
+            }
+            told.push_back(cs);
+        }
+        if (mustHold) {
             SetMessage(context, current, index, HoldMessage(cs));
             t.Traffic[index].status = kAcknowledgeHold;
-        } else if (!mustHold && Holding(aircraftA)) {
-            if (t.TaxiReservations[ra].destinationKind == kDestinationRunway) {
-                SetMessage(context, current, index,
-                           cs + ", Continue taxi. " + kGroundMenu + "1-Tune " + a.AirportIdent +
-                               " Tower Frequency 2-Close ATC Services");
-                t.Traffic[index].status = "Taxiing to runway";
-            } else {
-                SetMessage(context, current, index,
-                           cs +
-                               ", Continue taxi. Report us when you are parked in the gate or "
-                               "parking. " +
-                               kGroundMenu + "1-Report Parking 2-Close ATC Services");
-                t.Traffic[index].status = "Taxiing to gate";
-            }
+        } else if (t.TaxiReservations[ra].destinationKind == kDestinationRunway) {
+            SetMessage(context, current, index,
+                       cs + ", Continue taxi. " + kGroundMenu + "1-Tune " + a.AirportIdent +
+                           " Tower Frequency 2-Close ATC Services");
+            t.Traffic[index].status = "Taxiing to runway";
+        } else {
+            SetMessage(context, current, index,
+                       cs +
+                           ", Continue taxi. Report us when you are parked in the gate or "
+                           "parking. " +
+                           kGroundMenu + "1-Report Parking 2-Close ATC Services");
+            t.Traffic[index].status = "Taxiing to gate";
         }
     }
 }

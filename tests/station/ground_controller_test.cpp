@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <cmath>
+
 #include "StationFixture.h"
 #include "station/Dispatcher.h"
 #include "station/GroundController.h"
@@ -290,6 +293,75 @@ TEST_F(Junction, AnAircraftThatHoldsMakesNobodyElseHold) {
     Pass();
     EXPECT_EQ(b.status, "Taxiing to gate");
     EXPECT_EQ(a.status, "Acknowledge hold position");
+}
+
+TEST_F(Junction, AircraftWaitingOnEachOtherInARingAreToldOnce) {
+    // A gives way to B at X, B to C at Y, C to A at Z. Judged one after the other on every ground
+    // pilot's turn, the ring would flip between hold and continue on each turn. Taken round after
+    // round (A holds, B holds, C goes; A goes, C holds; B goes; A holds, B and C go), the fourth
+    // round stands: A waits and the others taxi on, and that stays so.
+    const int x = Node(9, -1), y = Node(5, 7), z = Node(1, -1);
+    const int ax = Node(9, -2), az = Node(0, -2), bx = Node(8, -2), by = Node(5, 6),
+              cy = Node(4, 6), cz = Node(1, -2);
+    Spot("GATE B 1", 20, 20, x);
+    TrafficRecord& a = Taxiing("A", 1, 0, 0, {{0, ax, x, "A"}, {0, az, z, "A"}});
+    TrafficRecord& b = Taxiing("B", 2, 10, 0, {{0, bx, x, "B"}, {0, by, y, "B"}});
+    TrafficRecord& c = Taxiing("C", 3, 5, 8, {{0, cy, y, "C"}, {0, cz, z, "C"}});
+
+    const auto sent = Pass();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], (SentLine{HoldText("A"), {1, 2, 3}}));
+    for (int pass = 0; pass < 5; ++pass) {
+        EXPECT_TRUE(Pass().empty()) << "pass " << pass;
+    }
+    EXPECT_EQ(a.status, "Acknowledge hold position");
+    EXPECT_EQ(b.status, "Taxiing to gate");
+    EXPECT_EQ(c.status, "Taxiing to gate");
+}
+
+TEST_F(Junction, RingsOfWaitingAircraftTellEachAtMostOnceAPass) {
+    // n aircraft on a circle, each giving way to the next at a node beside it.
+    for (int n = 3; n <= 7; ++n) {
+        airport.TaxiNodes.clear();
+        airport.TaxiPaths.clear();
+        airport.ParkingSpots.clear();
+        tables.Traffic.clear();
+        tables.TaxiReservations.clear();
+        tables.Ground = {};
+        Spot("GATE B 1", 40, 40, -1);
+        std::vector<double> px, py;
+        for (int i = 0; i < n; ++i) {
+            const double angle = 2 * nav::kPi * i / n;
+            px.push_back(10 * std::cos(angle));
+            py.push_back(10 * std::sin(angle));
+        }
+        std::vector<std::vector<TaxiPath>> routes(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            const int next = (i + 1) % n;
+            const double ox = px[next] / 10, oy = py[next] / 10;  // outward
+            const int junction = Node(px[next] + ox, py[next] + oy);
+            const int fromFar = Node(px[next] + 2 * ox - 0.3 * oy, py[next] + 2 * oy + 0.3 * ox);
+            const int fromNear = Node(px[next] + 2 * ox + 0.3 * oy, py[next] + 2 * oy - 0.3 * ox);
+            routes[static_cast<size_t>(i)].push_back({0, fromFar, junction, "A"});
+            routes[static_cast<size_t>(next)].push_back({0, fromNear, junction, "B"});
+        }
+        for (int i = 0; i < n; ++i) {
+            Taxiing("R" + std::to_string(i), 100 + i, px[static_cast<size_t>(i)],
+                    py[static_cast<size_t>(i)], routes[static_cast<size_t>(i)]);
+        }
+        int lines = 0;
+        for (int pass = 0; pass < 8; ++pass) {
+            std::vector<std::string> told;
+            for (const auto& line : Pass()) {
+                const std::string who = line.text.substr(0, line.text.find(','));
+                EXPECT_EQ(std::count(told.begin(), told.end(), who), 0)
+                    << who << " twice in pass " << pass << " of a ring of " << n;
+                told.push_back(who);
+                ++lines;
+            }
+        }
+        EXPECT_GT(lines, 0) << "a ring of " << n;
+    }
 }
 
 TEST_F(Ground, RouteOverTheActiveRunwayHoldsWhileItIsBusy) {
