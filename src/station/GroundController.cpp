@@ -228,10 +228,9 @@ void BuildBookkeeping(StationContext& context, uint64_t fingerprint) {
 // hearing "hold" and "continue" at once. A ring of aircraft waiting on each other never stands
 // still; its last round counts, and within a dispatcher pass each aircraft is told once.
 void ResolveTaxiConflicts(StationContext& context, const TrafficRecord& current,
-                          bool runwayOccupied) {
+                          bool runwayOccupied, uint64_t fingerprint) {
     const ChosenAirport& a = context.airport;
     StationTables& t = context.tables;
-    const uint64_t fingerprint = Fingerprint(context);
     if (!t.Ground.valid || t.Ground.fingerprint != fingerprint) {
         BuildBookkeeping(context, fingerprint);
     }
@@ -301,13 +300,14 @@ void ResolveTaxiConflicts(StationContext& context, const TrafficRecord& current,
 
 // Step 4: steps before the one the aircraft is on are marked passed. Marking again with the same
 // positions and routes changes nothing, so it is skipped then.
-void TrackProgress(StationContext& context) {
+void TrackProgress(StationContext& context, uint64_t fingerprint) {
     const ChosenAirport& a = context.airport;
     const auto& grid = context.terrain.MagVarGrid;
     StationTables& t = context.tables;
-    if (t.Ground.valid && t.Ground.trackedAt == Fingerprint(context)) {
+    if (t.Ground.valid && t.Ground.trackedAt == fingerprint) {
         return;
     }
+    bool marked = false;
     for (TaxiReservation& r : t.TaxiReservations) {
         const int ia = FindTraffic(t, r.callsign);
         if (ia < 0) {
@@ -329,6 +329,7 @@ void TrackProgress(StationContext& context) {
                 nav::DistanceFeet(s->lat, s->lon, ac.latitude, ac.longitude) <=
                     nav::DistanceFeet(s->lat, s->lon, e->lat, e->lon)) {
                 for (size_t j = 0; j < k; ++j) {
+                    marked = marked || LiveStep(r.route[j]);
                     r.route[j].startNode = -1;
                     r.route[j].endNode = -1;
                 }
@@ -336,7 +337,7 @@ void TrackProgress(StationContext& context) {
             }
         }
     }
-    t.Ground.trackedAt = Fingerprint(context);
+    t.Ground.trackedAt = marked ? Fingerprint(context) : fingerprint;
 }
 
 std::string InitialMenu(const ChosenAirport& a, const std::string& cs, Availability free) {
@@ -542,8 +543,10 @@ void RunGroundController(StationContext& context, TrafficRecord& pilot) {
     const bool occupied = RunwayOccupied(context, pilot);
     const Availability free = MarkParkingPlaces(context);
     if (!context.tables.TaxiReservations.empty()) {
-        ResolveTaxiConflicts(context, pilot, occupied);
-        TrackProgress(context);
+        // Positions and routes stand still between the two steps: one fingerprint serves both.
+        const uint64_t fingerprint = Fingerprint(context);
+        ResolveTaxiConflicts(context, pilot, occupied, fingerprint);
+        TrackProgress(context, fingerprint);
     }
 
     const int32_t field = context.airport.FieldElevation;
