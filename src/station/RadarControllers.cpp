@@ -120,6 +120,18 @@ class Radar {
         p_.status = status;
     }
 
+    // The destination question, asked again whenever another message took its place. The list
+    // of traffic already reported stays: forgetting it would report the same traffic on the next
+    // tick, and that report (spending the answer) and this question would follow each other for as
+    // long as the traffic stays near, so that no answer to the question ever counts.
+    void AskDestination() {
+        p_.pendingMenu = DestinationQuestion();
+        p_.choice = 0;
+        p_.text2.clear();
+        p_.text3.clear();
+        ClearVectorTarget();
+    }
+
     // Leg points lie on magnetic courses from the runway start.
     GeoPoint FromRunway(int centreIndex, int nm, const std::string& name) const {
         GeoPoint point =
@@ -549,7 +561,7 @@ class Radar {
                 }
                 CloseTest();
             } else if (p_.pendingMenu != DestinationQuestion()) {
-                HandOver(DestinationQuestion(), "");
+                AskDestination();
             }
             return true;
         }
@@ -622,7 +634,7 @@ class Radar {
                 }
                 CloseTest();
             } else if (p_.pendingMenu != DestinationQuestion()) {
-                HandOver(DestinationQuestion(), "");
+                AskDestination();
             }
             return true;
         }

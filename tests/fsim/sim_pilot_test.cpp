@@ -159,7 +159,7 @@ TEST_F(Pilot, TaxiesOutOnHisClearanceAndCallsTheTowerAtTheRunway) {
               Answers{"2"});
     EXPECT_EQ(Tell("N123AB, KBFI Tower, Hold short on runway 13R. " + kTowerTail + kAck),
               Answers{"1"});
-    EXPECT_EQ(Run(20.0), Answers{});
+    EXPECT_EQ(Run(15.0), Answers{});
     EXPECT_EQ(pilot->CurrentPhase(), Phase::HoldingShort);
     EXPECT_EQ(Tell("N123AB, KBFI Tower, Cleared for takeoff on runway 13R. " + kTowerTail + kAck),
               Answers{"1"});
@@ -182,7 +182,7 @@ TEST_F(Pilot, HoldsPositionWhenToldAndContinuesWhenReleased) {
               Answers{"1"});
     EXPECT_EQ(pilot->CurrentPhase(), Phase::HoldingPosition);
     const LatLon stopped = model->State().position;
-    EXPECT_EQ(Run(60.0), Answers{});
+    EXPECT_EQ(Run(60.0), Answers{"R"});  // once, nobody having answered his acknowledgment
     EXPECT_EQ(DistanceFeetExact(stopped, model->State().position), 0.0);
     EXPECT_EQ(Tell("N123AB, Continue taxi. " + kGroundTail +
                    "1-Tune KBFI Tower Frequency 2-Close ATC Services"),
@@ -354,7 +354,10 @@ TEST_F(Pilot, AnswersEachLineOnce) {
     Parked(FlightKind::VfrDeparture);
     EXPECT_EQ(Tell("N123AB, Hold position, caution other traffic. " + kGroundTail + kAck),
               Answers{"1"});
-    EXPECT_EQ(Run(60.0), Answers{});
+    EXPECT_EQ(Run(12.0), Answers{});
+    // Nothing came back for 20 seconds: his answer may have gone unheeded; he asks for the line
+    // again, once.
+    EXPECT_EQ(Run(48.0), Answers{"R"});
     // The same words again are a new line: answered again.
     EXPECT_EQ(Tell("N123AB, Hold position, caution other traffic. " + kGroundTail + kAck),
               Answers{"1"});

@@ -333,6 +333,37 @@ TEST_F(Radar, CentreClosesAt200AndAsksOnlyAirborneIfrPilots) {
     EXPECT_EQ(low.status, "Descent");
 }
 
+// An arrival asked for its destination while another aircraft flies a mile away: the traffic
+// report that takes the question's place is made once, so the pilot's answer to the question
+// counts on a later tick instead of being spent by the same report again and again.
+TEST_F(Radar, TheDestinationAnswerCountsWithTrafficNearby) {
+    for (const bool centre : {true, false}) {
+        tables.Traffic.clear();
+        Flying("N1", 1, 1, "", 130, 12, 5000, 360);
+        TrafficRecord& other = AddPilot("T2", 2);
+        other.latitude = tables.Traffic[0].latitude + 1.0 / 60.0;
+        other.longitude = tables.Traffic[0].longitude;
+        other.altitudeFt = tables.Traffic[0].altitudeFt;
+        TrafficRecord& p = tables.Traffic[0];
+        if (centre) {
+            p.frequency = airport.CenterFreq;
+        }
+        const auto call = [&] { centre ? Center(p, 12) : Approach(p, 12); };
+        const std::string question =
+            "N1. What is your destination airport?: 1-KBFI 2-Another Airport 3-Close ATC Services";
+        call();
+        EXPECT_EQ(p.pendingMenu, question) << centre;
+        EXPECT_EQ(p.text1, "T2, ") << centre;
+        for (int tick = 0; tick < 3; ++tick) {
+            call();  // nothing new to report: the question stands
+            EXPECT_EQ(p.pendingMenu, question) << centre;
+        }
+        p.choice = 1;
+        call();
+        EXPECT_EQ(p.status, centre ? "Descent" : "Approach") << centre;
+    }
+}
+
 TEST_F(Radar, CentreDescentThenApproachInsideAHundredMiles) {
     terrain.MinSafeAltitude = 16411;
     TrafficRecord& p = Flying("N1", 1, 1, "Descent", 130, 10, 30000);

@@ -5,12 +5,14 @@
 // Positions below are (along, across) in feet from its threshold, across positive to the right of
 // the runway direction, so taxiway A lies to the left:
 //
-//   runway path "Runway 13R":  R0 (0, 0) - R1 (2000, 0) - R2 (4000, 0) - R3 (6000, 0) - R4 (8000,
-//   0) taxiway "A", parallel:     A0 (0, -600) - A1 (2000, -600) - ... - A4 (8000, -600) connectors
-//   "C0" .. "C4":   Ai - Ri taxiway "B":               A2 - P2 (4000, -1100) apron, unnamed: P1
-//   (3700, -1100) - P2 - P3 (4300, -1100) parking paths (kind 2):    P1 -> "GATE A 1" (3700,
-//   -1250), P2 -> "GATE A 2" (4000, -1250),
-//                              P3 -> "PARKING 1" (4300, -1250); radius 60 ft each
+//   runway path "Runway 13R"   R0 (0, 0) - R1 (2000, 0) - ... - R4 (8000, 0)
+//   taxiway "A", parallel      A0 (0, -600) - A1 (2000, -600) - ... - A4 (8000, -600)
+//   connectors "C0" .. "C4"    Ai - Ri
+//   taxiway "B"                A2 - P2 (4000, -1100)
+//   apron, unnamed             P1 (3700, -1100) - P2 - P3 (4300, -1100) - Q1 (4600, -1100) - ...
+//   parking paths (kind 2)     P1 -> "GATE A 1" (3700, -1250), P2 -> "GATE A 2" (4000, -1250),
+//                              P3 -> "PARKING 1" (4300, -1250), Qk -> "PARKING k+1", 300 ft
+//                              apart; radius 60 ft each
 //
 // The station routes a departure from GATE A 1 over the apron, B, A and C0 to R0.
 
@@ -46,8 +48,9 @@ inline fsim::LatLon SimRunwayPoint(double along, double across) {
 }
 
 // The airport with its taxi network; `towered` false leaves it without ground and tower (an
-// advisory field named S50 with CTAF 122.9).
-inline ChosenAirport SimAirport(bool towered = true) {
+// advisory field named S50 with CTAF 122.9). `morePlaces` parking places are added along the
+// apron beyond PARKING 1.
+inline ChosenAirport SimAirport(bool towered = true, int morePlaces = 0) {
     ChosenAirport a;
     a.AirportIdent = towered ? "KBFI" : "S50";
     a.AirportName = towered ? "BOEING FLD" : "AUBURN MUNI";
@@ -104,6 +107,14 @@ inline ChosenAirport SimAirport(bool towered = true) {
     spot("GATE A 1", 3700, p1);
     spot("GATE A 2", 4000, p2);
     spot("PARKING 1", 4300, p3);
+    int32_t previous = p3;
+    for (int k = 1; k <= morePlaces; ++k) {
+        const double along = 4300.0 + 300.0 * k;
+        const int32_t q = node(along, -1100);
+        a.TaxiPaths.push_back({0, previous, q, ""});
+        spot("PARKING " + std::to_string(k + 1), along, q);
+        previous = q;
+    }
     return a;
 }
 

@@ -11,6 +11,8 @@ constexpr double kLightFinalNm = 1.5;
 constexpr double kJetFinalNm = 4.0;
 constexpr double kGoAroundDecisionNm = 1.3;  // not cleared to land this close in: go around
 constexpr double kAdvisoryRepeatSeconds = 5.0;
+constexpr double kNudgeSeconds = 20.0;
+constexpr double kHoldingNm = 15.0;
 constexpr double kMaxDownwindExtensionNm = 5.0;
 
 struct KindEntry {
@@ -216,6 +218,9 @@ double SimPilot::DepartureCourseTrue() const {
 
 void SimPilot::Read(const StationLine& line, double now) {
     const Instructions said = ReadInstructions(line.body);
+    if (current_ && current_->text != line.text) {
+        nudged_.clear();  // a new line: he may ask again if it goes unheeded
+    }
     current_ = line;
     currentSaid_ = said;
     currentAnswered_ = false;
@@ -334,7 +339,11 @@ std::optional<std::string> SimPilot::Decide(double now) {
         const bool advisoryAgain = current_->menuRadio == Radio::Advisory &&
                                    (!announcement_.empty() || phase_ == Phase::AtGate) &&
                                    now - lastAnswerAt_ >= kAdvisoryRepeatSeconds;
-        if (!advisoryAgain) {
+        if (advisoryAgain) {
+            // falls through to choosing the announcement
+        } else if (auto nudge = Nudge(now)) {
+            return nudge;
+        } else {
             return std::nullopt;
         }
     }
@@ -409,8 +418,31 @@ std::optional<std::string> SimPilot::Decide(double now) {
     return answer;
 }
 
+std::optional<std::string> SimPilot::Nudge(double now) {
+    // An answer can go unheeded: another message may take its place at the station in the same
+    // moment. With no reply for a while he asks once for the line again ("R"), or, not yet in
+    // service, says his answer again. Radar instructions he acknowledged stay as they are, and
+    // the advisory frequency never replies: nothing to wait for there.
+    if (now - lastAnswerAt_ < kNudgeSeconds || nudged_.count(current_->text) ||
+        current_->menuRadio == Radio::Advisory ||
+        ((currentSaid_.heading || currentSaid_.altitudeFt || currentSaid_.traffic) &&
+         current_->menuRadio != Radio::Tower && current_->menuRadio != Radio::Ground)) {
+        return std::nullopt;
+    }
+    nudged_.insert(current_->text);
+    const bool notInService = currentSaid_.welcome || currentSaid_.flightTypeQuestion;
+    const std::string said = notInService ? lastAnswer_ : "R";
+    lastAnswerAt_ = now;
+    Note(now, "no reply: said " + said);
+    return said;
+}
+
 std::optional<int> SimPilot::ChooseOption(const StationLine& line, const Instructions& said) {
     if (said.welcome) {
+        // On his way elsewhere he has no more business with this airport's station.
+        if (phase_ == Phase::Departing && DistanceToAirportNm() > 15.0) {
+            return std::nullopt;
+        }
         return line.Option("Use ATC services") ? std::optional(line.Option("Use ATC services"))
                                                : std::nullopt;
     }
@@ -793,6 +825,14 @@ void SimPilot::Fly(double now) {
             } else if (!IsIfr(config_.kind) && distance < 2.5) {
                 // No pattern instruction came: circle over the field by flying the left circuit.
                 EnterPattern(PatternEntry::LeftDownwind, now);
+            } else if (IsIfr(config_.kind) &&
+                       (distance < kHoldingNm || phaseDetail_ == "holding")) {
+                // No vectors yet: he holds outside the terminal area, in right-hand circles.
+                model_.TurnTo(WrapCourse(s.trueHeading + 90.0), TurnDirection::Right);
+                model_.SetSpeed(std::min(p.cruiseKt, p.patternKt + 30.0));
+                if (phaseDetail_ != "holding") {
+                    SetPhase(Phase::Inbound, now, "holding");
+                }
             }
             break;
         }

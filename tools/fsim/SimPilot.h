@@ -14,6 +14,7 @@
 #include <deque>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -119,6 +120,7 @@ class SimPilot {
 
     void Read(const StationLine& line, double now);
     std::optional<std::string> Decide(double now);
+    std::optional<std::string> Nudge(double now);
     std::optional<int> ChooseOption(const StationLine& line, const Instructions& said);
     std::vector<std::string> WantedOptions() const;
     void Fly(double now);
@@ -185,6 +187,7 @@ class SimPilot {
     double downwindExtendedNm_ = 0.0;
     double patternScale_ = 1.0;
     std::map<std::string, Seen> traffic_;
+    std::set<std::string> nudged_;  // lines he has asked to hear again
     std::optional<double> approachHeading_;
     std::optional<double> approachAltitude_;
     double lastCross_ = 0.0;
