@@ -9,7 +9,7 @@
 
 #include "fsim/SessionHost.h"
 #include "fsim/TrafficFleet.h"
-#include "fsim/TrafficSpec.h"
+#include "fsim/TrafficEntry.h"
 #include "session/LoopbackSession.h"
 #include "session/SessionObjects.h"
 #include "shared/MessageBoxes.h"
@@ -68,9 +68,9 @@ class Flights : public ::testing::Test {
     }
 
     void Fly(const std::string& line) {
-        auto spec = fsim::ParseTrafficSpec(line);
-        ASSERT_TRUE(std::holds_alternative<fsim::TrafficSpec>(spec)) << line;
-        auto setup = fsim::SetupFor(std::get<fsim::TrafficSpec>(spec), chart, taken);
+        auto entry = fsim::ParseTrafficEntry(line);
+        ASSERT_TRUE(std::holds_alternative<fsim::TrafficEntry>(entry)) << line;
+        auto setup = fsim::SetupFor(std::get<fsim::TrafficEntry>(entry), chart, taken);
         ASSERT_TRUE(std::holds_alternative<fsim::AircraftSetup>(setup)) << line;
         fleet.Add(std::get<fsim::AircraftSetup>(setup), chart);
         ASSERT_EQ(fleet.JoinAll(kAddress, "Flights"), 0);
