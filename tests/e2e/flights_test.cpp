@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "fsim/SessionHost.h"
-#include "fsim/TrafficFleet.h"
 #include "fsim/TrafficEntry.h"
+#include "fsim/TrafficFleet.h"
 #include "session/LoopbackSession.h"
 #include "session/SessionObjects.h"
 #include "shared/MessageBoxes.h"
