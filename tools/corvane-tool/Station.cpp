@@ -279,6 +279,8 @@ int Run(const StationOptions& options) {
     if (options.callsign) {
         connection.State().Text2 = *options.callsign;
     }
+    transcript.Event("Joining " + connection.State().List2.at(static_cast<size_t>(row)) + " as " +
+                     connection.State().Text2);
     connection.Join();
 
     // The handshake timer, until the host answers.
