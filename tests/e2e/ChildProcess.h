@@ -23,7 +23,9 @@ namespace corvane::testing {
 
 class ChildProcess {
   public:
-    ChildProcess(const std::string& path, const std::vector<std::string>& args) {
+    // `workDir`, when given, is the program's current folder.
+    ChildProcess(const std::string& path, const std::vector<std::string>& args,
+                 const std::string& workDir = {}) {
         signal(SIGPIPE, SIG_IGN);  // a write to a program that has ended must not end the test
         int in[2];
         int out[2];
@@ -34,6 +36,9 @@ class ChildProcess {
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        if (!workDir.empty()) {
+            posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+        }
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(path.c_str()));
         for (const std::string& a : args) {

@@ -28,5 +28,6 @@ int MakeScenery(const Args& args);      // MakeScenery.cpp
 int DecodeBgl(const Args& args);        // DecodeBgl.cpp
 int BuildDb(const Args& args);          // BuildDb.cpp
 int ImportGroundnet(const Args& args);  // ImportGroundnet.cpp
+int RunStation(const Args& args);       // Station.cpp
 
 }  // namespace corvane::tool

@@ -41,6 +41,10 @@ const std::vector<Command>& AllCommands() {
         {"decode-bgl", "decode-bgl FILE [--magdec FILE]   the airports of one BGL file as JSON",
          DecodeBgl},
         {"replay", "replay [--verbose] SCRIPT  the station against a scripted session", RunReplay},
+        {"station",
+         "station --airport IDENT --connect HOST[:PORT] [--session NAME] [--callsign CS] "
+         "[--minutes M]   the station without windows, its chat printed live",
+         RunStation},
         {"import-groundnet",
          "import-groundnet GROUNDNET.xml DESCRIPTION.json [IDENT]   a ground network as an "
          "airport's \"taxi\" JSON",
