@@ -14,6 +14,7 @@
 #include "shared/MessageBoxes.h"
 #include "station/StationMonitor.h"
 #include "station/StationState.h"
+#include "support/Passages.h"
 #include "support/SimAirport.h"
 #include "support/TempDir.h"
 
@@ -21,15 +22,6 @@ namespace corvane::testing {
 namespace {
 
 using namespace std::chrono_literals;
-
-struct Passage {
-    std::string status;
-    std::string frequency;
-    bool operator==(const Passage&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Passage& p) {
-    return os << "{\"" << p.status << "\", \"" << p.frequency << "\"}";
-}
 
 TEST(FlightOverEnet, AnIfrDepartureFromAnotherProcessEndsEnRouteOnTheCentre) {
     TempDir world;

@@ -15,7 +15,9 @@
 #include "shared/MessageBoxes.h"
 #include "station/StationMonitor.h"
 #include "station/StationState.h"
+#include "support/Passages.h"
 #include "support/SimAirport.h"
+#include "support/StationOnLoopback.h"
 
 namespace corvane::testing {
 namespace {
@@ -25,46 +27,12 @@ using fsim::Phase;
 
 constexpr const char* kAddress = "127.0.0.1:6073";
 
-// One change of what the station keeps for a pilot.
-struct Passage {
-    std::string status;
-    std::string frequency;
-    bool operator==(const Passage&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Passage& p) {
-    return os << "{\"" << p.status << "\", \"" << p.frequency << "\"}";
-}
-using Passages = std::vector<Passage>;
-
-// Whether `part` occurs in `whole` in order (not necessarily next to each other).
-bool InOrder(const Passages& whole, const Passages& part) {
-    size_t at = 0;
-    for (const Passage& p : whole) {
-        if (at < part.size() && p == part[at]) {
-            ++at;
-        }
-    }
-    return at == part.size();
-}
-
-class Flights : public ::testing::Test {
+class Flights : public ::testing::Test, protected StationOnLoopback {
   protected:
-    explicit Flights(bool towered = true) : airport(SimAirport(towered)) {}
+    explicit Flights(bool towered = true) : StationOnLoopback(SimAirport(towered)) {}
 
     void SetUp() override {
-        host = std::make_unique<fsim::SessionHost>(
-            *hostLink, clock,
-            fsim::HostOptions{.sessionName = "Flights", .address = kAddress, .interval = 10s},
-            hostLog);
-        ASSERT_TRUE(host->Start());
-        session.DirectPlayObject = net.NewSession();
-        auto& link = *session.DirectPlayObject;
-        ASSERT_TRUE(link.Open(net.HostedSessions()[0], session::OpenMode::Join));
-        session.LocalPlayerId =
-            link.CreatePlayer(airport.AirportName + "_Controller", "Player").value_or(0);
-        monitor.Load();
-        monitor.Start();
-        chart = fsim::ChartFromAirport(airport, terrain.MagVarGrid);
+        StartStation({.sessionName = "Flights", .address = kAddress, .interval = 10s});
     }
 
     void Fly(const std::string& line) {
@@ -144,18 +112,6 @@ class Flights : public ::testing::Test {
         EXPECT_TRUE(tables.TaxiReservations.empty());
     }
 
-    ChosenAirport airport;
-    Terrain terrain;
-    StationTables tables;
-    session::LoopbackNetwork net;
-    std::unique_ptr<session::LoopbackSession> hostLink = net.NewSession();
-    ManualClock clock;
-    std::ostringstream hostLog;
-    std::unique_ptr<fsim::SessionHost> host;
-    session::SessionObjects session;
-    RecordedMessageBoxes boxes;
-    station::StationMonitor monitor{airport, terrain, tables, session, boxes};
-    fsim::AirportChart chart;
     std::set<std::string> taken;
     fsim::TrafficFleet fleet{clock, [this] { return net.NewSession(); }};
     std::map<std::string, Passages> history;

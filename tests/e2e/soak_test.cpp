@@ -27,6 +27,7 @@
 #include "station/StationMonitor.h"
 #include "station/StationState.h"
 #include "support/SimAirport.h"
+#include "support/StationOnLoopback.h"
 
 namespace corvane::testing {
 namespace {
@@ -54,24 +55,13 @@ bool OneOf(const std::string& s, std::initializer_list<const char*> set) {
     return false;
 }
 
-class Soak : public ::testing::Test {
+class Soak : public ::testing::Test, protected StationOnLoopback {
   protected:
+    Soak() : StationOnLoopback(SimAirport(true, kExtraPlaces)) {}
+
     void SetUp() override {
-        host = std::make_unique<fsim::SessionHost>(
-            *hostLink, clock,
-            fsim::HostOptions{
-                .sessionName = "Soak", .maxPlayers = 64, .address = kAddress, .interval = 10s},
-            hostLog);
-        ASSERT_TRUE(host->Start());
-        session.DirectPlayObject = net.NewSession();
-        ASSERT_TRUE(
-            session.DirectPlayObject->Open(net.HostedSessions()[0], session::OpenMode::Join));
-        session.LocalPlayerId =
-            session.DirectPlayObject->CreatePlayer("BOEING FLD_Controller", "Player").value_or(0);
-        ASSERT_NE(session.LocalPlayerId, 0);
-        monitor.Load();
-        monitor.Start();
-        chart = fsim::ChartFromAirport(airport, terrain.MagVarGrid);
+        StartStation(
+            {.sessionName = "Soak", .maxPlayers = 64, .address = kAddress, .interval = 10s});
     }
 
     long Now() const { return static_cast<long>(clock.Now().count() / 1000); }
@@ -254,18 +244,6 @@ class Soak : public ::testing::Test {
         std::cout << "\n";
     }
 
-    ChosenAirport airport = SimAirport(true, kExtraPlaces);
-    Terrain terrain;
-    StationTables tables;
-    session::LoopbackNetwork net;
-    std::unique_ptr<session::LoopbackSession> hostLink = net.NewSession();
-    ManualClock clock;
-    std::ostringstream hostLog;
-    std::unique_ptr<fsim::SessionHost> host;
-    session::SessionObjects session;
-    RecordedMessageBoxes boxes;
-    station::StationMonitor monitor{airport, terrain, tables, session, boxes};
-    fsim::AirportChart chart;
     long heard = 0;  // station lines heard by the pilot they were for
     long said = 0;   // pilots' answers
     fsim::TrafficFleet fleet{clock, [this] { return net.NewSession(); },
