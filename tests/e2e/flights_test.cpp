@@ -44,14 +44,8 @@ class Flights : public ::testing::Test, protected StationOnLoopback {
         ASSERT_EQ(fleet.JoinAll(kAddress, "Flights"), 0);
     }
 
-    // One second: the aircraft fly it in quarter seconds, the host works, the station ticks.
     void Second() {
-        for (int q = 0; q < 4; ++q) {
-            clock.Advance(250ms);
-            host->Step();
-            fleet.Step();
-        }
-        ASSERT_EQ(monitor.Tick(), station::StationNext::Stay);
+        ASSERT_EQ(FlySecond(fleet), station::StationNext::Stay);
         ++seconds;
         for (const TrafficRecord& r : tables.Traffic) {
             Passages& h = history[r.callsign];

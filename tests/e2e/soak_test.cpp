@@ -183,14 +183,8 @@ class Soak : public ::testing::Test, protected StationOnLoopback {
         maxRecords = std::max(maxRecords, tables.Traffic.size());
     }
 
-    // One second: the aircraft fly it in quarter seconds, the host works, the station ticks.
     void Second() {
-        for (int q = 0; q < 4; ++q) {
-            clock.Advance(250ms);
-            host->Step();
-            fleet.Step();
-        }
-        ASSERT_EQ(monitor.Tick(), station::StationNext::Stay);
+        ASSERT_EQ(FlySecond(fleet), station::StationNext::Stay);
         for (const TrafficRecord& r : tables.Traffic) {
             std::string& before = lastStatus[r.callsign];
             if (r.status != before) {

@@ -10,6 +10,7 @@
 
 #include "fsim/AirportChart.h"
 #include "fsim/SessionHost.h"
+#include "fsim/TrafficFleet.h"
 #include "session/LoopbackSession.h"
 #include "session/SessionObjects.h"
 #include "shared/Clock.h"
@@ -37,6 +38,16 @@ class StationOnLoopback {
         monitor.Load();
         monitor.Start();
         chart = fsim::ChartFromAirport(airport, terrain.MagVarGrid);
+    }
+
+    // One second: the aircraft fly it in quarter seconds, the host works, then the station ticks.
+    station::StationNext FlySecond(fsim::TrafficFleet& fleet) {
+        for (int q = 0; q < 4; ++q) {
+            clock.Advance(std::chrono::milliseconds(250));
+            host->Step();
+            fleet.Step();
+        }
+        return monitor.Tick();
     }
 
     ChosenAirport airport;
