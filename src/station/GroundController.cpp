@@ -321,13 +321,16 @@ void TrackProgress(StationContext& context, uint64_t fingerprint) {
             if (!LiveStep(step) || s == nullptr || e == nullptr) {
                 continue;
             }
+            // The distances first: they rule out most steps without the two bearings.
+            if (nav::DistanceFeet(s->lat, s->lon, ac.latitude, ac.longitude) >
+                nav::DistanceFeet(s->lat, s->lon, e->lat, e->lon)) {
+                continue;
+            }
             const int16_t segment = nav::MagneticBearing(grid, s->lat, s->lon, e->lat, e->lon);
             int16_t bearing = nav::MagneticBearing(grid, s->lat, s->lon, ac.latitude, ac.longitude);
             if (nav::HeadingInSweep(bearing,
                                     nav::NormalizeHeading(static_cast<int16_t>(segment - 30)),
-                                    nav::NormalizeHeading(static_cast<int16_t>(segment + 30))) &&
-                nav::DistanceFeet(s->lat, s->lon, ac.latitude, ac.longitude) <=
-                    nav::DistanceFeet(s->lat, s->lon, e->lat, e->lon)) {
+                                    nav::NormalizeHeading(static_cast<int16_t>(segment + 30)))) {
                 for (size_t j = 0; j < k; ++j) {
                     marked = marked || LiveStep(r.route[j]);
                     r.route[j].startNode = -1;
