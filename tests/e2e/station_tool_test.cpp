@@ -10,13 +10,13 @@
 #include <filesystem>
 
 #include "ChildProcess.h"
+#include "DemoFolder.h"
 #include "support/TempDir.h"
 
 namespace corvane::testing {
 namespace {
 
 using namespace std::chrono_literals;
-namespace fs = std::filesystem;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -40,17 +40,7 @@ class StationTool : public ::testing::Test {
   protected:
     void SetUp() override {
         // The demo folder, as ./run prepares it for the headless station.
-        const std::string source = CORVANE_SOURCE_DIR;
-        RunToEnd(CORVANE_TOOL_PATH,
-                 {"make-scenery", source + "/data/demo-world.json", (demo / "FS2002").string()});
-        RunToEnd(CORVANE_TOOL_PATH, {"build-db", "--fs", "FS2002"});
-        fs::copy_file(source + "/data/world_terrain.db", demo / "world_terrain.db");
-    }
-
-    void RunToEnd(const std::string& program, const std::vector<std::string>& args) {
-        ChildProcess child(program, args, demo.Path().string());
-        ASSERT_TRUE(child.Started());
-        ASSERT_EQ(child.Wait(60s), 0) << args.front();
+        ASSERT_EQ(PrepareDemoFolder(demo.Path()), "");
     }
 
     // corvane-fsim on a free port with these aircraft at the demo world's airports.
