@@ -120,6 +120,18 @@ const std::string kTower = "120.6";
 const std::string kApproach = "119.2";
 const std::string kCentre = "128.5";
 
+// Cleared to land, handed to ground, taxied to a gate and parked, services closed.
+const Passages kLandedToAGate = {{"Acknowledge Landing", kTower},
+                                 {"Landing", kTower},
+                                 {"Acknowledge contact ground", kTower},
+                                 {"Contact Ground", kTower},
+                                 {"Contact Ground", kGround},
+                                 {"", kGround},
+                                 {"Acknowledge taxi to gate", kGround},
+                                 {"Taxiing to gate", kGround},
+                                 {"", kGround},
+                                 {"", ""}};
+
 TEST_F(Flights, AVfrDepartureFromParkingLeavesTheTowerAt15Miles) {
     Fly("vfr-departure N1 @KBFI:GATE A 1");
     ASSERT_TRUE(RunUntil([&] { return Aircraft("N1").Pilot().ServicesClosed(); }, 1500));
@@ -146,26 +158,18 @@ TEST_F(Flights, AVfrDepartureFromParkingLeavesTheTowerAt15Miles) {
 TEST_F(Flights, AVfrPatternLandsFullStopTaxiesToAGateAndParks) {
     Fly("vfr-pattern N2 @KBFI:GATE A 2");
     ASSERT_TRUE(RunUntil([&] { return Done("N2"); }, 1800));
-    EXPECT_EQ(history["N2"], (Passages{{"", ""},
-                                       {"", kGround},
-                                       {"Acknowledge taxi to runway", kGround},
-                                       {"Taxiing to runway", kGround},
-                                       {"Taxiing to runway", kTower},
-                                       {"Acknowledge Takeoff", kTower},
-                                       {"Takingoff", kTower},
-                                       {"", kTower},
-                                       {"Acknowledge enter traffic pattern", kTower},
-                                       {"Flying traffic pattern", kTower},
-                                       {"Acknowledge Landing", kTower},
-                                       {"Landing", kTower},
-                                       {"Acknowledge contact ground", kTower},
-                                       {"Contact Ground", kTower},
-                                       {"Contact Ground", kGround},
-                                       {"", kGround},
-                                       {"Acknowledge taxi to gate", kGround},
-                                       {"Taxiing to gate", kGround},
-                                       {"", kGround},
-                                       {"", ""}}));
+    EXPECT_EQ(history["N2"], (Passages{
+                                 {"", ""},
+                                 {"", kGround},
+                                 {"Acknowledge taxi to runway", kGround},
+                                 {"Taxiing to runway", kGround},
+                                 {"Taxiing to runway", kTower},
+                                 {"Acknowledge Takeoff", kTower},
+                                 {"Takingoff", kTower},
+                                 {"", kTower},
+                                 {"Acknowledge enter traffic pattern", kTower},
+                                 {"Flying traffic pattern", kTower},
+                             }) + kLandedToAGate);
     // Up from the runway it was north of the threshold: a left downwind.
     EXPECT_TRUE(HeardContaining("N2", "N2, KBFI Tower, Enter left downwind runway 13R."));
     EXPECT_TRUE(HeardContaining("N2", "Number 1 for landing"));
@@ -211,26 +215,18 @@ TEST_F(Flights, AnIfrDepartureEndsEnRouteOnTheCentre) {
 TEST_F(Flights, AnIfrArrivalFrom40MilesNorthIsVectoredClearedLandsAndParks) {
     Fly("ifr-arrival N4 40nm north 8000ft");
     ASSERT_TRUE(RunUntil([&] { return Done("N4"); }, 3600));
-    EXPECT_EQ(history["N4"], (Passages{{"", ""},
-                                       {"", kCentre},
-                                       {"Descent", kCentre},
-                                       {"Approach", kCentre},
-                                       {"Acknowledge contact approach", kCentre},
-                                       {"Contact approach", kCentre},
-                                       {"Approach", kApproach},
-                                       {"Acknowledge contact tower", kApproach},
-                                       {"Contact tower", kApproach},
-                                       {"Approach", kTower},
-                                       {"Acknowledge Landing", kTower},
-                                       {"Landing", kTower},
-                                       {"Acknowledge contact ground", kTower},
-                                       {"Contact Ground", kTower},
-                                       {"Contact Ground", kGround},
-                                       {"", kGround},
-                                       {"Acknowledge taxi to gate", kGround},
-                                       {"Taxiing to gate", kGround},
-                                       {"", kGround},
-                                       {"", ""}}));
+    EXPECT_EQ(history["N4"], (Passages{
+                                 {"", ""},
+                                 {"", kCentre},
+                                 {"Descent", kCentre},
+                                 {"Approach", kCentre},
+                                 {"Acknowledge contact approach", kCentre},
+                                 {"Contact approach", kCentre},
+                                 {"Approach", kApproach},
+                                 {"Acknowledge contact tower", kApproach},
+                                 {"Contact tower", kApproach},
+                                 {"Approach", kTower},
+                             }) + kLandedToAGate);
     const std::vector<std::string> heard = Heard("N4");
     // The first vectors name the sector it came from; the clearance is for the ILS.
     EXPECT_TRUE(HeardContaining("N4", "miles, north, expect vectors for runway 13R approach."));

@@ -20,6 +20,12 @@ inline std::ostream& operator<<(std::ostream& os, const Passage& p) {
 
 using Passages = std::vector<Passage>;
 
+// One sequence followed by another.
+inline Passages operator+(Passages first, const Passages& then) {
+    first.insert(first.end(), then.begin(), then.end());
+    return first;
+}
+
 // Whether `part` occurs in `whole` in order (not necessarily next to each other).
 inline bool InOrder(const Passages& whole, const Passages& part) {
     size_t at = 0;
