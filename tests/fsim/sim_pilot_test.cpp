@@ -20,6 +20,15 @@ const std::string kTowerTail = "Choose one of the following options for the Towe
 const std::string kApproachTail =
     "Choose one of the following options for the Approach frequency: ";
 const std::string kAck = "1-Acknowledge 2-Close ATC Services";
+const std::string kFlightType =
+    "N123AB. What type of flight you want to fly?: 1-VFR 2-IFR 3-Close ATC Services";
+const std::string kDestination =
+    "N123AB. What is your destination airport?: 1-KBFI 2-Another Airport 3-Close ATC Services";
+
+std::string Welcome(const std::string& ident) {
+    return "N123AB. Welcome to Corvane v1.1 (by Quorvel). Want to use our ATC services at " +
+           ident + "?: 1-Use ATC services";
+}
 
 class Pilot : public ::testing::Test {
   protected:
@@ -85,15 +94,10 @@ class Pilot : public ::testing::Test {
 
 TEST_F(Pilot, AddressesTheStationByItsNameUntilHeIsInService) {
     Parked(FlightKind::VfrDeparture);
-    pilot->Hear(
-        "N123AB. Welcome to Corvane v1.1 (by Quorvel). Want to use our ATC services at KBFI?: "
-        "1-Use ATC services",
-        now);
+    pilot->Hear(Welcome("KBFI"), now);
     EXPECT_EQ(Run(1.75), Answers{});  // a moment to read it
     EXPECT_EQ(Run(0.5), Answers{"BOEING FLD,1"});
-    EXPECT_EQ(Tell("N123AB. What type of flight you want to fly?: 1-VFR 2-IFR 3-Close ATC "
-                   "Services"),
-              Answers{"BOEING FLD,1"});
+    EXPECT_EQ(Tell(kFlightType), Answers{"BOEING FLD,1"});
     EXPECT_EQ(pilot->TunedText(), "no frequency");
     // In service now: the number alone, and on the ground he wants the ground frequency.
     EXPECT_EQ(Tell("N123AB. Choose one of the following options: 1-Close ATC Services"), Answers{});
@@ -105,20 +109,12 @@ TEST_F(Pilot, AddressesTheStationByItsNameUntilHeIsInService) {
 
 TEST_F(Pilot, AnIfrPilotSaysSoAndNamesHisDestination) {
     Parked(FlightKind::IfrDeparture);
-    Tell(
-        "N123AB. Welcome to Corvane v1.1 (by Quorvel). Want to use our ATC services at KBFI?: "
-        "1-Use ATC services");
-    EXPECT_EQ(Tell("N123AB. What type of flight you want to fly?: 1-VFR 2-IFR 3-Close ATC "
-                   "Services"),
-              Answers{"BOEING FLD,2"});
-    EXPECT_EQ(Tell("N123AB. What is your destination airport?: 1-KBFI 2-Another Airport 3-Close "
-                   "ATC Services"),
-              Answers{"2"});
+    Tell(Welcome("KBFI"));
+    EXPECT_EQ(Tell(kFlightType), Answers{"BOEING FLD,2"});
+    EXPECT_EQ(Tell(kDestination), Answers{"2"});
 
     Flying(FlightKind::IfrArrival, SimRunwayPoint(-30 * 6076.12, 0), 8000, 130, 250);
-    EXPECT_EQ(Tell("N123AB. What is your destination airport?: 1-KBFI 2-Another Airport 3-Close "
-                   "ATC Services"),
-              Answers{"1"});
+    EXPECT_EQ(Tell(kDestination), Answers{"1"});
 }
 
 TEST_F(Pilot, LinesForOthersAreNotHisToAnswer) {
@@ -127,9 +123,9 @@ TEST_F(Pilot, LinesForOthersAreNotHisToAnswer) {
                    "KBFI?: 1-Use ATC services"),
               Answers{});
     EXPECT_EQ(Tell("Traffic, N99, taxiing to runway 13R at KBFI airport. Choose one of the "
-                   "following options for the Advisory frequency (CTAF): 1-Announce Taxi to "
-                   "Runway 2-Announce Takeoff 3-Announce Position 4-Announce Landing 5-Announce "
-                   "Taxi to Gate or Parking 6-Close ATC Services"),
+                   "following options for the Advisory frequency (CTAF): 1-Announce Taxi to Runway "
+                   "2-Announce Takeoff 3-Announce Position 4-Announce Landing 5-Announce Taxi to "
+                   "Gate or Parking 6-Close ATC Services"),
               Answers{});
 }
 
@@ -153,10 +149,10 @@ TEST_F(Pilot, TaxiesOutOnHisClearanceAndCallsTheTowerAtTheRunway) {
     EXPECT_EQ(atRunway, Answers{"1"});                    // there he tunes the tower
     EXPECT_EQ(pilot->TunedText(), "Tower 120.6");
 
-    EXPECT_EQ(Tell("N123AB. " + kTowerTail +
-                   "1-Tune KBFI Ground Frequency 2-Request VFR Takeoff Clearance 3-Close ATC "
-                   "Services"),
-              Answers{"2"});
+    EXPECT_EQ(
+        Tell("N123AB. " + kTowerTail +
+             "1-Tune KBFI Ground Frequency 2-Request VFR Takeoff Clearance 3-Close ATC Services"),
+        Answers{"2"});
     EXPECT_EQ(Tell("N123AB, KBFI Tower, Hold short on runway 13R. " + kTowerTail + kAck),
               Answers{"1"});
     EXPECT_EQ(Run(15.0), Answers{});
@@ -196,12 +192,8 @@ TEST_F(Pilot, HoldsPositionWhenToldAndContinuesWhenReleased) {
 
 TEST_F(Pilot, AVfrArrivalWaitsForTheTowerOptionThenAsksToLand) {
     Flying(FlightKind::VfrArrival, SimRunwayPoint(4000 + 17 * 6076.12, 0), 2518, 310, 110);
-    Tell(
-        "N123AB. Welcome to Corvane v1.1 (by Quorvel). Want to use our ATC services at KBFI?: "
-        "1-Use ATC services");
-    EXPECT_EQ(Tell("N123AB. What type of flight you want to fly?: 1-VFR 2-IFR 3-Close ATC "
-                   "Services"),
-              Answers{"BOEING FLD,1"});
+    Tell(Welcome("KBFI"));
+    EXPECT_EQ(Tell(kFlightType), Answers{"BOEING FLD,1"});
     EXPECT_EQ(Tell("N123AB. Choose one of the following options: 1-Close ATC Services 2-Tune ARTCC "
                    "Frequency"),
               Answers{});
@@ -268,8 +260,8 @@ TEST_F(Pilot, FliesTheHeadingsAndAltitudesRadarGives) {
     Tell("N123AB, Turn right heading 360. Climb and Maintain 4000 ft. " + kApproachTail + kAck);
     EXPECT_EQ(pilot->PhaseText(), "radar vectors heading 360, 4000 ft");
     // A traffic report is answered, and changes nothing he flies.
-    EXPECT_EQ(Tell("N123AB, Traffic is 4 miles, ten o'clock, 3000 ft, type Unknown. Report them "
-                   "in sight. " +
+    EXPECT_EQ(Tell("N123AB, Traffic is 4 miles, ten o'clock, 3000 ft, type Unknown. Report them in "
+                   "sight. " +
                    kApproachTail +
                    "1-Report traffic in sight 2-Report traffic not in sight 3-Close ATC Services"),
               Answers{"1"});
@@ -333,9 +325,7 @@ TEST_F(Pilot, LandsTurnsOffAndAsksForAGate) {
     EXPECT_EQ(pilot->CurrentPhase(), Phase::Shutdown);
     EXPECT_TRUE(pilot->ServicesClosed());
     // The welcome that follows is not for a pilot who is done.
-    EXPECT_EQ(Tell("N123AB. Welcome to Corvane v1.1 (by Quorvel). Want to use our ATC services at "
-                   "KBFI?: 1-Use ATC services"),
-              Answers{});
+    EXPECT_EQ(Tell(Welcome("KBFI")), Answers{});
 }
 
 TEST_F(Pilot, NotClearedToLandHeGoesAround) {
@@ -368,15 +358,11 @@ TEST_F(Pilot, OnTheAdvisoryFrequencyHeAnnouncesWhatHeDoes) {
     chart = ChartFromAirport(airport, grid);
     Parked(FlightKind::Ctaf);
     const std::string menu =
-        "Choose one of the following options for the Advisory frequency (CTAF - 122.9): "
-        "1-Announce Taxi to Runway 2-Announce Takeoff 3-Announce Position 4-Announce Landing "
-        "5-Announce Taxi to Gate or Parking 6-Close ATC Services";
-    Tell(
-        "N123AB. Welcome to Corvane v1.1 (by Quorvel). Want to use our ATC services at S50?: "
-        "1-Use ATC services");
-    EXPECT_EQ(Tell("N123AB. What type of flight you want to fly?: 1-VFR 2-IFR 3-Close ATC "
-                   "Services"),
-              Answers{"AUBURN MUNI,1"});
+        "Choose one of the following options for the Advisory frequency (CTAF - 122.9): 1-Announce "
+        "Taxi to Runway 2-Announce Takeoff 3-Announce Position 4-Announce Landing 5-Announce Taxi "
+        "to Gate or Parking 6-Close ATC Services";
+    Tell(Welcome("S50"));
+    EXPECT_EQ(Tell(kFlightType), Answers{"AUBURN MUNI,1"});
     EXPECT_EQ(Tell("N123AB. " + menu), Answers{"1"});
     EXPECT_EQ(pilot->CurrentPhase(), Phase::TaxiOut);
     EXPECT_EQ(pilot->TunedText(), "CTAF");

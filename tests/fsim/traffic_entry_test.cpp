@@ -29,7 +29,7 @@ std::string Error(const std::string& line) {
     return error ? *error : "(parsed)";
 }
 
-TEST(TrafficEntrys, ParkedWithAPlaceAndATitle) {
+TEST(TrafficEntries, ParkedWithAPlaceAndATitle) {
     const TrafficEntry s = Entry("vfr-pattern N123AB @KBFI:GATE A 1 'Cessna 172'");
     EXPECT_EQ(s.kind, FlightKind::VfrPattern);
     EXPECT_EQ(s.callsign, "N123AB");
@@ -47,7 +47,7 @@ TEST(TrafficEntrys, ParkedWithAPlaceAndATitle) {
     EXPECT_EQ(Entry("ifr-departure N1 @KBFI").title, "Boeing 737-800");
 }
 
-TEST(TrafficEntrys, AirborneWithDistanceSectorAndAltitude) {
+TEST(TrafficEntries, AirborneWithDistanceSectorAndAltitude) {
     const TrafficEntry s = Entry("ifr-arrival N456CD 40nm north 8000ft 'Boeing 737-800'");
     EXPECT_FALSE(s.parked);
     EXPECT_DOUBLE_EQ(s.distanceNm, 40.0);
@@ -59,7 +59,7 @@ TEST(TrafficEntrys, AirborneWithDistanceSectorAndAltitude) {
     EXPECT_FALSE(low.altitudeFt);
 }
 
-TEST(TrafficEntrys, WhatIsNotASpecSaysWhy) {
+TEST(TrafficEntries, WhatIsNotAnEntrySaysWhy) {
     EXPECT_NE(Error("glider N1 @KBFI").find("unknown kind"), std::string::npos);
     EXPECT_NE(Error("vfr-pattern").find("callsign"), std::string::npos);
     EXPECT_NE(Error("vfr-pattern N1").find("start"), std::string::npos);
@@ -74,7 +74,7 @@ TEST(TrafficEntrys, WhatIsNotASpecSaysWhy) {
     EXPECT_NE(Error("vfr-pattern N1 @").find("ident"), std::string::npos);
 }
 
-TEST(TrafficEntrys, AFileSkipsCommentsAndNumbersItsErrors) {
+TEST(TrafficEntries, AFileSkipsCommentsAndNumbersItsErrors) {
     const TrafficFile file = ParseTrafficFile(
         "# the morning\n"
         "vfr-pattern N1 @KBFI:GATE A 1\n"

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "scenery/AirportChoice.h"
 
 namespace corvane::scenery {
@@ -48,18 +50,25 @@ TEST(SearchBox, ThePointsOnItsEdgesAreOutside) {
     EXPECT_FALSE(box.StrictlyInside(0.0, box.SearchWest));
 }
 
-TEST(Frequencies, GroundOnlyServesAsTowerToo) {
-    const ChosenAirport a = Choose({Airport("AAAA", 0, 0, "121.9", "", "", "125.1")});
-    EXPECT_EQ(a.TowerFreq, "121.9 (CT)");
-    EXPECT_EQ(a.GroundFreq, "121.9 (GNDCON)");
-    EXPECT_EQ(a.ApproachFreq, "");
-    EXPECT_EQ(a.CenterFreq, "125.1");
-}
-
-TEST(Frequencies, TowerOnlyServesAsGroundToo) {
-    const ChosenAirport a = Choose({Airport("AAAA", 0, 0, "", "118.5", "", "125.1")});
-    EXPECT_EQ(a.TowerFreq, "118.5 (CT)");
-    EXPECT_EQ(a.GroundFreq, "118.5 (GNDCON)");
+TEST(Frequencies, GroundAndTowerStandInForEachOther) {
+    struct Case {
+        const char *ground, *tower, *approach;  // as the record has them
+        const char *groundOut, *towerOut, *approachOut;
+    };
+    const Case cases[] = {
+        {"121.9", "", "", "121.9 (GNDCON)", "121.9 (CT)", ""},                 // ground only
+        {"", "118.5", "", "118.5 (GNDCON)", "118.5 (CT)", ""},                 // tower only
+        {"118.3", "118.3", "118.3", "118.3 (GNDCON)", "118.3 (CT)", "118.3"},  // all equal
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.ground) + "/" + c.tower + "/" + c.approach);
+        const ChosenAirport a =
+            Choose({Airport("AAAA", 0, 0, c.ground, c.tower, c.approach, "125.1")});
+        EXPECT_EQ(a.GroundFreq, c.groundOut);
+        EXPECT_EQ(a.TowerFreq, c.towerOut);
+        EXPECT_EQ(a.ApproachFreq, c.approachOut);  // the labelled ones no longer equal it
+        EXPECT_EQ(a.CenterFreq, "125.1");
+    }
 }
 
 TEST(Frequencies, WithoutGroundAndTowerThereIsNoControlledService) {
@@ -108,38 +117,31 @@ TEST(Frequencies, TheEarlierNeighbourWins) {
 }
 
 TEST(Frequencies, SharedFrequenciesAreLabelledInTheirFixedOrder) {
-    ChosenAirport a;
-    a.GroundFreq = a.TowerFreq = a.ApproachFreq = a.CenterFreq = "118.3";
-    LabelSharedFrequencies(a);
-    // 1: ground = tower; 2, 3 no longer match; 4, 5 neither; 6: approach = centre.
-    EXPECT_EQ(a.TowerFreq, "118.3 (CT)");
-    EXPECT_EQ(a.GroundFreq, "118.3 (GNDCON)");
-    EXPECT_EQ(a.ApproachFreq, "118.3 (TRACON)");
-    EXPECT_EQ(a.CenterFreq, "118.3 (ARTCC)");
-
-    ChosenAirport b;
-    b.GroundFreq = "121.7";
-    b.TowerFreq = "120.1";
-    b.ApproachFreq = "120.1";
-    b.CenterFreq = "121.7";
-    LabelSharedFrequencies(b);
-    // 2: approach = tower; 5: ground = centre.
-    EXPECT_EQ(b.TowerFreq, "120.1 (CT)");
-    EXPECT_EQ(b.ApproachFreq, "120.1 (TRACON)");
-    EXPECT_EQ(b.GroundFreq, "121.7 (GNDCON)");
-    EXPECT_EQ(b.CenterFreq, "121.7 (ARTCC)");
-
-    ChosenAirport c;
-    c.GroundFreq = "121.7";
-    c.TowerFreq = "126.5";
-    c.ApproachFreq = "121.7";
-    c.CenterFreq = "126.5";
-    LabelSharedFrequencies(c);
-    // 3: approach = ground; 4: tower = centre.
-    EXPECT_EQ(c.GroundFreq, "121.7 (GNDCON)");
-    EXPECT_EQ(c.ApproachFreq, "121.7 (TRACON)");
-    EXPECT_EQ(c.TowerFreq, "126.5 (CT)");
-    EXPECT_EQ(c.CenterFreq, "126.5 (ARTCC)");
+    // The pairs are compared in a fixed order (1 ground = tower, 2 approach = tower, 3 approach =
+    // ground, 4 tower = centre, 5 ground = centre, 6 approach = centre), each on the values as
+    // the pairs before it left them. Fields: ground, tower, approach, centre.
+    using Four = std::array<std::string, 4>;
+    const std::pair<Four, Four> cases[] = {
+        // 1 labels ground and tower, so 2 to 5 no longer match; 6 still does.
+        {{"118.3", "118.3", "118.3", "118.3"},
+         {"118.3 (GNDCON)", "118.3 (CT)", "118.3 (TRACON)", "118.3 (ARTCC)"}},
+        // 2: approach = tower; 5: ground = centre.
+        {{"121.7", "120.1", "120.1", "121.7"},
+         {"121.7 (GNDCON)", "120.1 (CT)", "120.1 (TRACON)", "121.7 (ARTCC)"}},
+        // 3: approach = ground; 4: tower = centre.
+        {{"121.7", "126.5", "121.7", "126.5"},
+         {"121.7 (GNDCON)", "126.5 (CT)", "121.7 (TRACON)", "126.5 (ARTCC)"}},
+    };
+    for (const auto& [in, out] : cases) {
+        SCOPED_TRACE(in[0] + "/" + in[1] + "/" + in[2] + "/" + in[3]);
+        ChosenAirport a;
+        a.GroundFreq = in[0];
+        a.TowerFreq = in[1];
+        a.ApproachFreq = in[2];
+        a.CenterFreq = in[3];
+        LabelSharedFrequencies(a);
+        EXPECT_EQ((Four{a.GroundFreq, a.TowerFreq, a.ApproachFreq, a.CenterFreq}), out);
+    }
 }
 
 TEST(ChosenAirportCopy, FieldsAndArraysAsTheStationNeedsThem) {

@@ -41,6 +41,13 @@ Airport Field(const std::string& ident) {
     return a;
 }
 
+// The same with an (as yet empty) taxiway network.
+Airport Taxied(const std::string& ident) {
+    Airport a = Field(ident);
+    a.taxi = writer::TaxiNetwork{};
+    return a;
+}
+
 writer::Runway Runway(int32_t number, int32_t code, int32_t length, int32_t width,
                       std::vector<int32_t> subs = {}) {
     writer::Runway r;
@@ -396,17 +403,10 @@ TEST(BglFrequencies, LaterRecordsReplaceAndNonDecimalWordsAreSkipped) {
     EXPECT_EQ(r.towerFreq, "118.3");  // the word with an A was no frequency
 }
 
-TEST(BglFrequencies, Word0x01219500Is121Point95) {
-    Airport a = Field("KBFI");
-    a.frequencies = {{6, 0x01219500}};
-    EXPECT_EQ(Decode({{a}}).airports[0].towerFreq, "121.95");
-}
-
 // --- taxiway network ---------------------------------------------------------------------------
 
 TEST(BglTaxiways, PointsAreOffsetsInMetresFromTheAirport) {
-    Airport a = Field("KBFI");
-    a.taxi = writer::TaxiNetwork{};
+    Airport a = Taxied("KBFI");
     a.taxi->points = {{1, 0.0f, 0.0f}, {2, -100.0f, 250.0f}, {1, 100.0f, -250.0f}};
     const AirportRecord r = Decode({{a}}).airports[0];
     ASSERT_EQ(r.taxiNodeCount, 3);
@@ -423,8 +423,7 @@ TEST(BglTaxiways, PointsAreOffsetsInMetresFromTheAirport) {
 }
 
 TEST(BglTaxiways, ParkingNamesFromTheFlagsWithCarryOver) {
-    Airport a = Field("KSEA");
-    a.taxi = writer::TaxiNetwork{};
+    Airport a = Taxied("KSEA");
     a.taxi->parking = {
         {0, 0, 20.0f, 0},                  // v 0: code 0, no text yet
         {10, 0, 20.0f, 0x00000705},        // 14 * 128 + 5: SE PARKING 14
@@ -447,11 +446,9 @@ TEST(BglTaxiways, ParkingNamesFromTheFlagsWithCarryOver) {
 }
 
 TEST(BglTaxiways, ParkingTextDoesNotCarryIntoTheNextAirport) {
-    Airport a = Field("AAAA");
-    a.taxi = writer::TaxiNetwork{};
+    Airport a = Taxied("AAAA");
     a.taxi->parking = {{0, 0, 10.0f, 0x00000705}};
-    Airport b = Field("BBBB");
-    b.taxi = writer::TaxiNetwork{};
+    Airport b = Taxied("BBBB");
     b.taxi->parking = {{0, 0, 10.0f, 128 * 7}};
     const Decoded d = Decode({{a, b}});
     EXPECT_EQ((*d.airports[1].parking)[0].name, " 7");
@@ -490,8 +487,7 @@ TEST(BglTaxiways, SegmentsTakeTaxiwayAndRunwayNames) {
 
 TEST(BglTaxiways, ANameThatIsALaterNumberIsRenamedAgain) {
     // Name 0 is "3", so the segment named 0 becomes "3" and then takes name 3, "Z".
-    Airport a = Field("KBFI");
-    a.taxi = writer::TaxiNetwork{};
+    Airport a = Taxied("KBFI");
     a.taxi->segments = {{0, 0, 1, 0}, {0, 1, 2, 1}};
     a.taxi->names = std::vector<std::string>{"3", "X", "Y", "Z"};
     const AirportRecord r = Decode({{a}}).airports[0];

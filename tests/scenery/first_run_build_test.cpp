@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 
 #include "scenery-writer/World.h"
 #include "scenery/FirstRunBuild.h"
@@ -18,13 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using corvane::testing::FieldFile;
 using corvane::testing::TempDir;
-
-std::string ReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 writer::AreaDescription Area(const std::string& header, std::vector<std::string> lines,
                              const std::string& folder,
@@ -151,7 +143,7 @@ TEST_F(FirstRun, ScansEveryAirportAreaOneFilePerTickAndFinishes) {
     EXPECT_EQ(config_.AirportCount, 4);
     EXPECT_EQ(boxes_.shown.back(), (ShownBox{BoxIcon::Information, kDatabaseCreatedText}));
     // Stage two follows stage one byte for byte, with no line end after the count.
-    EXPECT_EQ(ReadAll(workDir() / "corvane.cfg"),
+    EXPECT_EQ(dir_.Read("work/corvane.cfg"),
               "[FS Main folder]\r\nfs_main_folder=" + fsDir().string() +
                   "\r\n\r\n[Total Airports]\r\ntotal_airports=4");
     EXPECT_EQ(texts_,
@@ -229,13 +221,13 @@ TEST_F(FirstRun, ACountAlreadyInTheConfigurationStallsTheBuild) {
 TEST_F(FirstRun, AMissingSceneryCfgEndsWithABoxNamingIt) {
     fs::create_directories(fsDir());
     auto build = MakeBuild();
-    const std::string before = ReadAll(workDir() / "corvane.cfg");
+    const std::string before = dir_.Read("work/corvane.cfg");
     EXPECT_EQ(build->Start(boxes_), BuildState::Failed);
     ASSERT_EQ(boxes_.shown.size(), 2u);
     EXPECT_EQ(boxes_.shown[1].icon, BoxIcon::Exclamation);
     EXPECT_NE(boxes_.shown[1].text.find((fsDir() / "scenery.cfg").string()), std::string::npos);
     EXPECT_EQ(build->Tick(boxes_), TickResult::Idle);
-    EXPECT_EQ(ReadAll(workDir() / "corvane.cfg"), before);
+    EXPECT_EQ(dir_.Read("work/corvane.cfg"), before);
 }
 
 TEST_F(FirstRun, AFolderThatCannotBeListedEndsWithABox) {
@@ -301,14 +293,14 @@ TEST_F(FirstRun, AFailedDatabaseWriteLeavesNeitherDatabaseNorCount) {
     auto build = MakeBuild();
     build->Start(boxes_);
     RunTicks(*build);
-    const std::string before = ReadAll(workDir() / "corvane.cfg");
+    const std::string before = dir_.Read("work/corvane.cfg");
     FakeDatabase db;
     db.failure = "disk full";
     EXPECT_EQ(build->Finish(workDir(), db.Writer(), boxes_), BuildState::Failed);
     EXPECT_EQ(boxes_.shown.back().icon, BoxIcon::Exclamation);
     EXPECT_NE(boxes_.shown.back().text.find("disk full"), std::string::npos);
     EXPECT_FALSE(fs::exists(workDir() / "world_airports.dat"));
-    EXPECT_EQ(ReadAll(workDir() / "corvane.cfg"), before);
+    EXPECT_EQ(dir_.Read("work/corvane.cfg"), before);
 }
 
 TEST_F(FirstRun, NoAirportAreasGiveAnEmptyDatabaseAndACountOfZero) {
@@ -323,7 +315,7 @@ TEST_F(FirstRun, NoAirportAreasGiveAnEmptyDatabaseAndACountOfZero) {
     FakeDatabase db;
     ASSERT_EQ(build->Finish(workDir(), db.Writer(), boxes_), BuildState::Done);
     EXPECT_TRUE(db.written.empty());
-    EXPECT_EQ(ReadAll(workDir() / "corvane.cfg"),
+    EXPECT_EQ(dir_.Read("work/corvane.cfg"),
               "[FS Main folder]\r\nfs_main_folder=" + fsDir().string() +
                   "\r\n\r\n[Total Airports]\r\ntotal_airports=0");
 }

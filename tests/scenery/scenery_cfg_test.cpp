@@ -193,22 +193,14 @@ TEST_F(WindowsCopy, EveryAreaFolderIsFoundInItsOwnLetterCase) {
     ASSERT_EQ(areas.size(), 4u);
     ResolveAreaFolders(areas, main_.string(), {});
 
-    const auto world = ResolveFolderText(areas[0].local, main_.string());
-    ASSERT_TRUE(world.has_value());
-    EXPECT_EQ(*world, main_ / "Scenery/World/scenery");
-
-    const auto namerica = ResolveFolderText(areas[1].local, main_.string());
-    ASSERT_TRUE(namerica.has_value());
-    EXPECT_EQ(*namerica, main_ / "scenery/NAMERICA/SCENERY");
-
     // C:\...\FS2002\Addon Scenery\Puget Sound lives on in the copy under its last folders.
-    const auto puget = ResolveFolderText(areas[2].local, main_.string());
-    ASSERT_TRUE(puget.has_value());
-    EXPECT_EQ(*puget, main_ / "Addon Scenery/Puget Sound/Scenery");
-
-    const auto scenery = ResolveFolderText(areas[3].local, main_.string());
-    ASSERT_TRUE(scenery.has_value());
-    EXPECT_EQ(*scenery, main_ / "Scenery");
+    const char* folders[] = {"Scenery/World/scenery", "scenery/NAMERICA/SCENERY",
+                             "Addon Scenery/Puget Sound/Scenery", "Scenery"};
+    for (size_t i = 0; i < 4; ++i) {
+        const auto found = ResolveFolderText(areas[i].local, main_.string());
+        ASSERT_TRUE(found.has_value()) << folders[i];
+        EXPECT_EQ(*found, main_ / folders[i]);
+    }
 }
 
 TEST_F(WindowsCopy, BglFilesInAnyCaseSortedAndNothingElse) {
