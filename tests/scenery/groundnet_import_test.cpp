@@ -12,19 +12,13 @@
 #include "scenery-writer/GroundnetImport.h"
 #include "scenery-writer/World.h"
 #include "scenery/BglDecoder.h"
+#include "support/SourceFile.h"
 
 namespace corvane::writer {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string SourceFile(const std::string& relative) {
-    const char* root = std::getenv("CORVANE_SOURCE_DIR");
-    std::ifstream in(fs::path(root ? root : ".") / relative, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using corvane::testing::SourceFile;
 
 std::string Document(const std::string& parkings, const std::string& nodes,
                      const std::string& arcs) {

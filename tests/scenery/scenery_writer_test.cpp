@@ -15,12 +15,14 @@
 #include "scenery/FirstRunBuild.h"
 #include "scenery/MagneticVariation.h"
 #include "shell/Config.h"
+#include "support/SourceFile.h"
 #include "support/TempDir.h"
 
 namespace corvane::writer {
 namespace {
 
 namespace fs = std::filesystem;
+using corvane::testing::SourceFile;
 
 TEST(WriterEncodings, WordsTheDecoderReadsBack) {
     EXPECT_EQ(FrequencyWord("121.95"), 0x01219500u);
@@ -98,14 +100,6 @@ TEST(WriterDescription, ErrorsNameWhatIsWrong) {
         [{"x": 0, "y": 0, "name": "Hangar", "number": 1}]}}]}]}]}})")
                   .find("Hangar"),
               std::string::npos);
-}
-
-std::string SourceFile(const std::string& relative) {
-    const char* root = std::getenv("CORVANE_SOURCE_DIR");
-    std::ifstream in(fs::path(root ? root : ".") / relative, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 // The demo world written and scanned as on a first run, with its own magdec.bgl.
