@@ -131,6 +131,27 @@ struct StationTables {
     };
     RunwayOccupants RunwayCheck;
 
+    // Which gates and parking places are free, worked out once per dispatcher pass for as long as
+    // the taxi reservations stay as they were (their count and the next serial tell): nothing
+    // moves during a pass. Kept only while a pass runs.
+    struct ParkingAvailability {
+        bool known = false;
+        size_t reservations = 0;
+        uint32_t nextSerial = 0;
+        bool gate = false;
+        bool parking = false;
+    };
+    ParkingAvailability ParkingCheck;
+    // The ground bookkeeping's fingerprint of positions and routes, kept the same way while a
+    // pass runs; marking steps passed renews it.
+    struct PassFingerprint {
+        bool known = false;
+        size_t reservations = 0;
+        uint32_t nextSerial = 0;
+        uint64_t value = 0;
+    };
+    PassFingerprint GroundFingerprint;
+
     // Taxiing aircraft told to hold or to continue during the current dispatcher pass (kept only
     // while a pass runs). Each is told at most once a pass: aircraft waiting on each other in a
     // ring would otherwise flip between the two on every ground pilot's turn.

@@ -25,7 +25,7 @@ void RunCtafAdvisory(StationContext& context, TrafficRecord& pilot) {
         kOptions;
 
     if (pilot.choice == 0) {
-        if (AsciiLower(pilot.pendingMenu).find(AsciiLower(marker)) == std::string::npos) {
+        if (!ContainsIgnoreCase(pilot.pendingMenu, marker)) {
             pilot.pendingMenu = pilot.callsign +
                                 ". Choose one of the following options for the Advisory frequency "
                                 "(CTAF" +

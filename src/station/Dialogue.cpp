@@ -8,8 +8,8 @@ bool OptionChosen(const TrafficRecord& pilot, std::string_view option) {
     if (pilot.choice == 0) {
         return false;
     }
-    const std::string wanted = AsciiLower(std::to_string(pilot.choice) + "-" + std::string(option));
-    return AsciiLower(pilot.pendingMenu).find(wanted) != std::string::npos;
+    const std::string wanted = std::to_string(pilot.choice) + "-" + std::string(option);
+    return ContainsIgnoreCase(pilot.pendingMenu, wanted);
 }
 
 Service ServiceOfFrequency(const ChosenAirport& airport, const std::string& frequency) {

@@ -162,11 +162,15 @@ void DispatchPilotDialogue(StationContext& context, ChatSender& chat) {
     // Nothing moves during the pass: who stands on the runway is worked out once for all of it.
     tables.RunwayCheck = {true, false, {}};
     tables.TaxiTurnsThisPass.clear();
+    tables.ParkingCheck = {};
+    tables.GroundFingerprint = {};
     struct EndOfPass {
         StationTables& tables;
         ~EndOfPass() {
             tables.RunwayCheck = {};
             tables.TaxiTurnsThisPass.clear();
+            tables.ParkingCheck = {};
+            tables.GroundFingerprint = {};
         }
     } endOfPass{tables};
     const size_t count = tables.Traffic.size();

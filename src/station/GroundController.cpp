@@ -61,6 +61,13 @@ Availability MarkParkingPlaces(StationContext& context) {
     if (!HasParkingData(a)) {
         return result;
     }
+    StationTables::ParkingAvailability& check = context.tables.ParkingCheck;
+    const size_t reservations = context.tables.TaxiReservations.size();
+    const uint32_t nextSerial = context.tables.NextReservationSerial;
+    if (context.tables.RunwayCheck.inPass && check.known && check.reservations == reservations &&
+        check.nextSerial == nextSerial) {
+        return {check.gate, check.parking};  // the places keep the marks of that reckoning
+    }
     // Which places a parking path reaches, in one pass over the paths.
     std::vector<uint8_t> reached(a.ParkingSpots.size(), 0);
     for (const TaxiPath& p : a.TaxiPaths) {
@@ -89,6 +96,9 @@ Availability MarkParkingPlaces(StationContext& context) {
         if (spot.unavailable == 0) {
             (IsGate(spot) ? result.gate : result.parking) = true;
         }
+    }
+    if (context.tables.RunwayCheck.inPass) {
+        check = {true, reservations, nextSerial, result.gate, result.parking};
     }
     return result;
 }
@@ -150,6 +160,22 @@ uint64_t Fingerprint(const StationContext& context) {
     return h;
 }
 
+// The fingerprint, taken afresh outside a pass, after steps were marked passed (`renew`) and when
+// the reservations changed; otherwise the one taken earlier in the same pass.
+uint64_t PassFingerprintOf(const StationContext& context, bool renew) {
+    StationTables& t = context.tables;
+    StationTables::PassFingerprint& kept = t.GroundFingerprint;
+    const size_t reservations = t.TaxiReservations.size();
+    if (!t.RunwayCheck.inPass) {
+        return Fingerprint(context);
+    }
+    if (renew || !kept.known || kept.reservations != reservations ||
+        kept.nextSerial != t.NextReservationSerial) {
+        kept = {true, reservations, t.NextReservationSerial, Fingerprint(context)};
+    }
+    return kept.value;
+}
+
 // Who gives way to whom at junctions, and who still has the active runway ahead: fixed as long as
 // positions and routes are.
 void BuildBookkeeping(StationContext& context, uint64_t fingerprint) {
@@ -176,7 +202,7 @@ void BuildBookkeeping(StationContext& context, uint64_t fingerprint) {
                 continue;
             }
             arrivals.push_back({step.endNode, step.startNode, r});
-            if (AsciiLower(step.name) == runwayPath) {
+            if (EqualsIgnoreCase(step.name, runwayPath)) {
                 g.usesActiveRunway[r] = 1;
             }
         }
@@ -238,9 +264,13 @@ void ResolveTaxiConflicts(StationContext& context, const TrafficRecord& current,
     const bool runwayBusy =
         !TakeoffQueueHead(t).empty() || runwayOccupied || !LandingQueueHead(t).empty();
     const size_t count = t.TaxiReservations.size();
+    // Rivals are aircraft of reservations too: only theirs are read.
     std::vector<uint8_t> holding(t.Traffic.size(), 0);
-    for (size_t i = 0; i < t.Traffic.size(); ++i) {
-        holding[i] = Holding(t.Traffic[i]) ? 1 : 0;
+    for (size_t ra = 0; ra < count; ++ra) {
+        if (g.aircraft[ra] >= 0) {
+            const auto i = static_cast<size_t>(g.aircraft[ra]);
+            holding[i] = Holding(t.Traffic[i]) ? 1 : 0;
+        }
     }
     bool changed = true;
     for (size_t round = 0; changed && round <= count; ++round) {
@@ -340,7 +370,7 @@ void TrackProgress(StationContext& context, uint64_t fingerprint) {
             }
         }
     }
-    t.Ground.trackedAt = marked ? Fingerprint(context) : fingerprint;
+    t.Ground.trackedAt = marked ? PassFingerprintOf(context, true) : fingerprint;
 }
 
 std::string InitialMenu(const ChosenAirport& a, const std::string& cs, Availability free) {
@@ -439,8 +469,7 @@ bool CommonRow(StationContext& context, TrafficRecord& pilot) {
     if (pilot.status == "Taxiing to runway") {
         if (!answer) {
             const std::string tune = TuneTower(cs, a.AirportIdent);
-            if (AsciiLower(pilot.pendingMenu).find(AsciiLower(tune.substr(cs.size() + 2))) ==
-                std::string::npos) {
+            if (!ContainsIgnoreCase(pilot.pendingMenu, tune.substr(cs.size() + 2))) {
                 pilot.pendingMenu = tune;
             }
             return true;
@@ -500,8 +529,7 @@ void VfrDialogue(StationContext& context, TrafficRecord& pilot, Availability fre
     if (pilot.status == "Taxiing to gate") {
         if (!answer) {
             const std::string report = ReportParking(cs);
-            if (AsciiLower(pilot.pendingMenu).find(AsciiLower(report.substr(cs.size() + 2))) ==
-                std::string::npos) {
+            if (!ContainsIgnoreCase(pilot.pendingMenu, report.substr(cs.size() + 2))) {
                 pilot.pendingMenu = report;
             }
             return;
@@ -547,7 +575,7 @@ void RunGroundController(StationContext& context, TrafficRecord& pilot) {
     const Availability free = MarkParkingPlaces(context);
     if (!context.tables.TaxiReservations.empty()) {
         // Positions and routes stand still between the two steps: one fingerprint serves both.
-        const uint64_t fingerprint = Fingerprint(context);
+        const uint64_t fingerprint = PassFingerprintOf(context, false);
         ResolveTaxiConflicts(context, pilot, occupied, fingerprint);
         TrackProgress(context, fingerprint);
     }

@@ -156,19 +156,16 @@ class Radar {
         const char* service =
             mode_ == Mode::Center ? "ARTCC" : (p_.status == "Departure" ? "Departure" : "Approach");
         for (const TrafficRecord& other : t_.Traffic) {
-            if (other.callsign == p_.callsign) {
-                continue;
-            }
             // Cheap tests first: a change of latitude of more than 4.6 NM rules out a distance
             // that rounds below 5.
             if (std::abs(p_.altitudeFt - other.altitudeFt) >= 3000 ||
-                !(std::abs(p_.latitude - other.latitude) * 60.0 <= 4.6)) {
+                !(std::abs(p_.latitude - other.latitude) * 60.0 <= 4.6) ||
+                other.callsign == p_.callsign) {
                 continue;
             }
             const int d =
                 nav::DistanceNm(p_.latitude, p_.longitude, other.latitude, other.longitude);
-            if (d >= 5 ||
-                AsciiLower(p_.text1).find(AsciiLower(other.callsign)) != std::string::npos) {
+            if (d >= 5 || ContainsIgnoreCase(p_.text1, other.callsign)) {
                 continue;
             }
             const int16_t bearing = nav::MagneticBearing(
@@ -208,9 +205,7 @@ class Radar {
         const std::string start = p_.callsign + ",";
         std::string message = start;
         const bool offLine = !nav::HeadingInSector(bT, reversed, 10);
-        const bool onHeading =
-            AsciiLower(p_.pendingMenu).find(AsciiLower("heading " + p_.text2 + ".")) !=
-            std::string::npos;
+        const bool onHeading = ContainsIgnoreCase(p_.pendingMenu, "heading " + p_.text2 + ".");
         if (offLine && onHeading) {
             // Intercept the inbound course two thirds of the way back from the target.
             const int back = dT - ToInteger32(dT / 3.0);

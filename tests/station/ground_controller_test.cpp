@@ -81,6 +81,36 @@ TEST_F(Ground, InitialMenuOffersOnlyWhatIsFree) {
     EXPECT_EQ(airport.ParkingSpots[2].unavailable, 1);
 }
 
+TEST_F(Ground, APlaceFreedOrTakenEarlierInAPassCountsForTheNextPilot) {
+    // GATE A 2 has an aircraft on it; GATE A 1 is N1's, who reports parked on his turn. N2's
+    // turn comes later in the same pass and is offered the gate N1 has just given up.
+    Apron();
+    OnGround("N9", 9, 0, 3).frequency.clear();  // on GATE A 2, not on the ground frequency
+    TrafficRecord& n1 = OnGround("N1", 1, -6, -6);
+    n1.status = "Taxiing to gate";
+    n1.pendingMenu = "N1, Report us when you are parked in the gate or parking. " +
+                     std::string(kGround) + "1-Report Parking 2-Close ATC Services";
+    n1.choice = 1;
+    tables.TaxiReservations.push_back({"N1", 0, {}, "GATE A 1", kDestinationParking, 0, 0, 7});
+    TrafficRecord& n2 = OnGround("N2", 2, 6, -6);
+    Pass();
+    EXPECT_TRUE(tables.TaxiReservations.empty());
+    EXPECT_EQ(n2.pendingMenu, Menu("N2",
+                                   "1-Request Taxi to Runway 2-Request Taxi to Gate "
+                                   "3-Request Taxi to Parking 4-Close ATC Services"));
+
+    // Next pass: N2 asks for the gate and gets GATE A 1; N3, later in the table, is not offered
+    // a gate any more in that same pass.
+    TrafficRecord& n3 = OnGround("N3", 3, 3, -6);
+    n2.choice = 2;
+    Pass();
+    ASSERT_EQ(tables.TaxiReservations.size(), 1u);
+    EXPECT_EQ(tables.TaxiReservations[0].destinationName, "GATE A 1");
+    EXPECT_EQ(
+        n3.pendingMenu,
+        Menu("N3", "1-Request Taxi to Runway 2-Request Taxi to Parking 3-Close ATC Services"));
+}
+
 TEST_F(Ground, DepartureWithoutANetworkToTheTower) {
     TrafficRecord& p = OnGround("N1", 1, 0, -5);
     Pass();
