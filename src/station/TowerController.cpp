@@ -255,6 +255,14 @@ class Tower {
 
     // The rows VFR and IFR share, apart from the termination text. Returns false for a status
     // neither has in common.
+    // A departure still queued for take-off that climbs above the field without clearance.
+    void LeaveQueueIfAirborne(const char* takeoffTermination) {
+        if (Above()) {
+            Terminate(takeoffTermination);
+            DequeueTakeoff(t_, p_.callsign);
+        }
+    }
+
     bool SharedRow(const char* takeoffTermination) {
         const bool answer = p_.choice != 0;
         const std::string& s = p_.status;
@@ -282,10 +290,7 @@ class Tower {
         if (s == "Acknowledge Hold short") {
             if (!answer) {
                 Say(HoldShort());
-                if (Above()) {
-                    Terminate(takeoffTermination);
-                    DequeueTakeoff(t_, p_.callsign);
-                }
+                LeaveQueueIfAirborne(takeoffTermination);
                 return true;
             }
             if (Chosen("Acknowledge")) {
@@ -298,10 +303,7 @@ class Tower {
         if (s == "Holding short in runway") {
             if (!answer) {
                 Say(CloseOnly());
-                if (Above()) {
-                    Terminate(takeoffTermination);
-                    DequeueTakeoff(t_, p_.callsign);
-                }
+                LeaveQueueIfAirborne(takeoffTermination);
                 ReleaseFromHoldingShort();
                 return true;
             }
