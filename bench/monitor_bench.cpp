@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "TaxiGrid.h"
 #include "nav/Geometry.h"
 #include "session/FsMessages.h"
 #include "session/HostAddress.h"
@@ -27,30 +28,7 @@ ChosenAirport Airport() {
     ChosenAirport a = testing::BoeingField();
     a.RunwayLength = 10000;
     a.RunwayWidth = 200;
-    // A square grid of taxiways, 20 nodes a side, with a gate at the end of every row.
-    const int n = 20;
-    for (int y = 0; y < n; ++y) {
-        for (int x = 0; x < n; ++x) {
-            a.TaxiNodes.push_back({0, a.AirportLat + y * 0.0007, a.AirportLon + x * 0.001});
-        }
-    }
-    const auto id = [](int x, int y) { return y * n + x; };
-    for (int y = 0; y < n; ++y) {
-        for (int x = 0; x < n; ++x) {
-            if (x + 1 < n) {
-                a.TaxiPaths.push_back({0, id(x, y), id(x + 1, y), "T" + std::to_string(y)});
-            }
-            if (y + 1 < n) {
-                a.TaxiPaths.push_back({0, id(x, y), id(x, y + 1), "C" + std::to_string(x)});
-            }
-        }
-    }
-    for (int y = 0; y < n; ++y) {
-        const TaxiNode& node = a.TaxiNodes[static_cast<size_t>(id(n - 1, y))];
-        a.ParkingSpots.push_back(
-            {"GATE A " + std::to_string(y + 1), 60, node.lat, node.lon + 0.0004, 0});
-        a.TaxiPaths.push_back({2, id(n - 1, y), y, "GATE A " + std::to_string(y + 1)});
-    }
+    bench::Grid(a, 20);  // a gate at the end of every row
     return a;
 }
 

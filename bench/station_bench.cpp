@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "TaxiGrid.h"
 #include "nav/Geometry.h"
 #include "station/Dispatcher.h"
 #include "station/StationState.h"
@@ -29,35 +30,9 @@ ChosenAirport Airport() {
     return a;
 }
 
-// A square grid of taxiways, side n nodes, about 250 ft apart, with a parking place per row.
-void Grid(ChosenAirport& a, int n) {
-    for (int y = 0; y < n; ++y) {
-        for (int x = 0; x < n; ++x) {
-            a.TaxiNodes.push_back({0, a.AirportLat + y * 0.0007, a.AirportLon + x * 0.001});
-        }
-    }
-    const auto id = [n](int x, int y) { return y * n + x; };
-    for (int y = 0; y < n; ++y) {
-        for (int x = 0; x < n; ++x) {
-            if (x + 1 < n) {
-                a.TaxiPaths.push_back({0, id(x, y), id(x + 1, y), "T" + std::to_string(y)});
-            }
-            if (y + 1 < n) {
-                a.TaxiPaths.push_back({0, id(x, y), id(x, y + 1), "C" + std::to_string(x)});
-            }
-        }
-    }
-    for (int y = 0; y < n; ++y) {
-        const TaxiNode& node = a.TaxiNodes[static_cast<size_t>(id(n - 1, y))];
-        a.ParkingSpots.push_back(
-            {"GATE A " + std::to_string(y + 1), 60, node.lat, node.lon + 0.0004, 0});
-        a.TaxiPaths.push_back({2, id(n - 1, y), y, "GATE A " + std::to_string(y + 1)});
-    }
-}
-
 void BM_PlanTaxiRoute_Grid(benchmark::State& state) {
     ChosenAirport a = Airport();
-    Grid(a, static_cast<int>(state.range(0)));
+    bench::Grid(a, static_cast<int>(state.range(0)));
     TrafficRecord pilot;
     pilot.callsign = "N1";
     pilot.latitude = a.TaxiNodes.front().lat;
@@ -121,7 +96,7 @@ struct World {
 // 40 aircraft taxiing at one airport, each holding a reservation to its own gate.
 void BM_GroundTick_40Taxiing(benchmark::State& state) {
     World w;
-    Grid(w.airport, 20);
+    bench::Grid(w.airport, 20);
     for (int i = 0; i < 40; ++i) {
         TrafficRecord& p = w.Pilot(i, "121.9", "", 0, 0, 18);
         const TaxiNode& start = w.airport.TaxiNodes[static_cast<size_t>((i * 37) % 400)];
