@@ -7,37 +7,15 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "ToolRun.h"
 #include "support/TempDir.h"
 
 namespace corvane::testing {
 namespace {
 
-struct ToolResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 class ImportGroundnetCommand : public ::testing::Test {
   protected:
-    ToolResult Tool(const std::string& args) {
-        ToolResult run;
-        const std::string command = "cd '" + dir.Path().string() + "' && '" CORVANE_TOOL "' " +
-                                    args + " 2>'" + (dir / "stderr.txt").string() + "'";
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) {
-            return run;
-        }
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-            run.out.append(buffer, n);
-        }
-        const int status = pclose(pipe);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.err = dir.Read("stderr.txt");
-        return run;
-    }
+    ToolRun Tool(const std::string& args) { return RunTool(dir, args); }
 
     static std::string Source(const std::string& relative) {
         const char* root = std::getenv("CORVANE_SOURCE_DIR");
@@ -52,8 +30,8 @@ class ImportGroundnetCommand : public ::testing::Test {
 };
 
 TEST_F(ImportGroundnetCommand, PrintsTheTaxiPartAndReportsTheNamesItGave) {
-    const ToolResult r = Tool("import-groundnet '" + Source("data/groundnets/KRNT.groundnet.xml") +
-                              "' '" + Source("data/demo-world.json") + "'");
+    const ToolRun r = Tool("import-groundnet '" + Source("data/groundnets/KRNT.groundnet.xml") +
+                           "' '" + Source("data/demo-world.json") + "'");
     ASSERT_EQ(r.status, 0) << r.err;
     const auto taxi = nlohmann::json::parse(r.out);
     EXPECT_EQ(taxi["parking"].size(), 56u);
@@ -76,7 +54,7 @@ TEST_F(ImportGroundnetCommand, TakesOneAirportObjectAndAnIdentGivenApart) {
         <arc begin="1" end="3" isPushBackRoute="0" name="A"/>
         <arc begin="3" end="2" isPushBackRoute="0" name="A"/>
       </TaxiWaySegments></groundnet>)");
-    const ToolResult r = Tool("import-groundnet net.xml field.json");
+    const ToolRun r = Tool("import-groundnet net.xml field.json");
     ASSERT_EQ(r.status, 0) << r.err;
     const auto taxi = nlohmann::json::parse(r.out);
     ASSERT_EQ(taxi["segments"].size(), 3u);
@@ -86,7 +64,7 @@ TEST_F(ImportGroundnetCommand, TakesOneAirportObjectAndAnIdentGivenApart) {
     // A world description needs the ident: from the file name, or given.
     const std::string world = Source("data/demo-world.json");
     EXPECT_EQ(Tool("import-groundnet net.xml '" + world + "' KRNT").status, 0);
-    const ToolResult missing = Tool("import-groundnet net.xml '" + world + "'");
+    const ToolRun missing = Tool("import-groundnet net.xml '" + world + "'");
     EXPECT_EQ(missing.status, 2);
     EXPECT_NE(missing.err.find("no airport net in the world description"), std::string::npos)
         << missing.err;
@@ -95,24 +73,24 @@ TEST_F(ImportGroundnetCommand, TakesOneAirportObjectAndAnIdentGivenApart) {
 TEST_F(ImportGroundnetCommand, BadFilesAndArgumentsFailWithExitTwo) {
     dir.Write("field.json", kAirport);
     dir.Write("broken.xml", "<groundnet>\n<TaxiNodes>\n<node index=\"1\"\n");
-    const ToolResult broken = Tool("import-groundnet broken.xml field.json");
+    const ToolRun broken = Tool("import-groundnet broken.xml field.json");
     EXPECT_EQ(broken.status, 2);
     EXPECT_EQ(broken.out, "");
     EXPECT_EQ(broken.err.rfind("corvane-tool: broken.xml: line ", 0), 0u) << broken.err;
     EXPECT_NE(broken.err.find("not well-formed XML"), std::string::npos) << broken.err;
 
     dir.Write("empty.xml", "<groundnet/>");
-    const ToolResult empty = Tool("import-groundnet empty.xml field.json");
+    const ToolRun empty = Tool("import-groundnet empty.xml field.json");
     EXPECT_EQ(empty.status, 2);
     EXPECT_NE(empty.err.find("there is no taxiway network"), std::string::npos) << empty.err;
 
     dir.Write("bad.json", "{\"ident\": ");
-    const ToolResult badJson = Tool("import-groundnet empty.xml bad.json");
+    const ToolRun badJson = Tool("import-groundnet empty.xml bad.json");
     EXPECT_EQ(badJson.status, 2);
     EXPECT_NE(badJson.err.find("bad.json: not a JSON text"), std::string::npos) << badJson.err;
 
     EXPECT_EQ(Tool("import-groundnet absent.xml field.json").status, 2);
-    const ToolResult usage = Tool("import-groundnet field.json");
+    const ToolRun usage = Tool("import-groundnet field.json");
     EXPECT_EQ(usage.status, 2);
     EXPECT_NE(usage.err.find("usage: import-groundnet GROUNDNET.xml DESCRIPTION.json [IDENT]"),
               std::string::npos);
