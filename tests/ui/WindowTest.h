@@ -16,6 +16,18 @@
 
 namespace corvane::testing {
 
+// A window chain that only notes which window each call asks for.
+class RecordingChain final : public ui::WindowChain {
+  public:
+    void ShowConfigurationWindow() override { calls.push_back("Form7"); }
+    void ShowSettingsWindow() override { calls.push_back("Form2"); }
+    void ShowConnectionWindow() override { calls.push_back("Form3"); }
+    void ShowStationWindow() override { calls.push_back("Form4"); }
+    void ShowAboutWindow() override { calls.push_back("Form5"); }
+    void EndProgram() override { calls.push_back("end"); }
+    std::vector<std::string> calls;
+};
+
 // Records the boxes, and lets a test look at the windows while a box is open.
 class WatchedBoxes final : public MessageBoxes {
   public:

@@ -14,17 +14,6 @@ using namespace std::chrono_literals;
 using session::ConnectionWindowLogic;
 using session::Form3;
 
-class RecordingChain final : public ui::WindowChain {
-  public:
-    void ShowConfigurationWindow() override { calls.push_back("Form7"); }
-    void ShowSettingsWindow() override { calls.push_back("Form2"); }
-    void ShowConnectionWindow() override { calls.push_back("Form3"); }
-    void ShowStationWindow() override { calls.push_back("Form4"); }
-    void ShowAboutWindow() override { calls.push_back("Form5"); }
-    void EndProgram() override { calls.push_back("end"); }
-    std::vector<std::string> calls;
-};
-
 class Prompt final : public session::AddressPrompt {
   public:
     std::optional<std::string> AskHostAddress() override { return answer; }

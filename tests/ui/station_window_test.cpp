@@ -12,17 +12,6 @@ namespace {
 using namespace session;
 using station::Form4;
 
-class RecordingChain final : public ui::WindowChain {
-  public:
-    void ShowConfigurationWindow() override { calls.push_back("Form7"); }
-    void ShowSettingsWindow() override { calls.push_back("Form2"); }
-    void ShowConnectionWindow() override { calls.push_back("Form3"); }
-    void ShowStationWindow() override { calls.push_back("Form4"); }
-    void ShowAboutWindow() override { calls.push_back("Form5"); }
-    void EndProgram() override { calls.push_back("end"); }
-    std::vector<std::string> calls;
-};
-
 // Notes whether the station's timer was running whenever a box is shown.
 class TimerWatchingBoxes final : public MessageBoxes {
   public:
