@@ -120,6 +120,15 @@ const std::string kTower = "120.6";
 const std::string kApproach = "119.2";
 const std::string kCentre = "128.5";
 
+// Services taken at a parking place, taxied to the runway, handed to the tower, taking off.
+const Passages kFromParkingToTakeoff = {{"", ""},
+                                        {"", kGround},
+                                        {"Acknowledge taxi to runway", kGround},
+                                        {"Taxiing to runway", kGround},
+                                        {"Taxiing to runway", kTower},
+                                        {"Acknowledge Takeoff", kTower},
+                                        {"Takingoff", kTower}};
+
 // Cleared to land, handed to ground, taxied to a gate and parked, services closed.
 const Passages kLandedToAGate = {{"Acknowledge Landing", kTower},
                                  {"Landing", kTower},
@@ -135,15 +144,7 @@ const Passages kLandedToAGate = {{"Acknowledge Landing", kTower},
 TEST_F(Flights, AVfrDepartureFromParkingLeavesTheTowerAt15Miles) {
     Fly("vfr-departure N1 @KBFI:GATE A 1");
     ASSERT_TRUE(RunUntil([&] { return Aircraft("N1").Pilot().ServicesClosed(); }, 1500));
-    EXPECT_EQ(history["N1"], (Passages{{"", ""},
-                                       {"", kGround},
-                                       {"Acknowledge taxi to runway", kGround},
-                                       {"Taxiing to runway", kGround},
-                                       {"Taxiing to runway", kTower},
-                                       {"Acknowledge Takeoff", kTower},
-                                       {"Takingoff", kTower},
-                                       {"", kTower},
-                                       {"", ""}}));
+    EXPECT_EQ(history["N1"], (kFromParkingToTakeoff + Passages{{"", kTower}, {"", ""}}));
     // The tower let go of it beyond 15 miles; it said goodbye there.
     const double out =
         fsim::DistanceNmExact(Aircraft("N1").Model().State().position, chart.reference);
@@ -158,18 +159,13 @@ TEST_F(Flights, AVfrDepartureFromParkingLeavesTheTowerAt15Miles) {
 TEST_F(Flights, AVfrPatternLandsFullStopTaxiesToAGateAndParks) {
     Fly("vfr-pattern N2 @KBFI:GATE A 2");
     ASSERT_TRUE(RunUntil([&] { return Done("N2"); }, 1800));
-    EXPECT_EQ(history["N2"], (Passages{
-                                 {"", ""},
-                                 {"", kGround},
-                                 {"Acknowledge taxi to runway", kGround},
-                                 {"Taxiing to runway", kGround},
-                                 {"Taxiing to runway", kTower},
-                                 {"Acknowledge Takeoff", kTower},
-                                 {"Takingoff", kTower},
-                                 {"", kTower},
-                                 {"Acknowledge enter traffic pattern", kTower},
-                                 {"Flying traffic pattern", kTower},
-                             }) + kLandedToAGate);
+    EXPECT_EQ(history["N2"], (kFromParkingToTakeoff +
+                              Passages{
+                                  {"", kTower},
+                                  {"Acknowledge enter traffic pattern", kTower},
+                                  {"Flying traffic pattern", kTower},
+                              }) +
+                                 kLandedToAGate);
     // Up from the runway it was north of the threshold: a left downwind.
     EXPECT_TRUE(HeardContaining("N2", "N2, KBFI Tower, Enter left downwind runway 13R."));
     EXPECT_TRUE(HeardContaining("N2", "Number 1 for landing"));
@@ -188,20 +184,14 @@ TEST_F(Flights, AnIfrDepartureEndsEnRouteOnTheCentre) {
         },
         1200));
     Second();
-    EXPECT_EQ(history["N3"], (Passages{{"", ""},
-                                       {"", kGround},
-                                       {"Acknowledge taxi to runway", kGround},
-                                       {"Taxiing to runway", kGround},
-                                       {"Taxiing to runway", kTower},
-                                       {"Acknowledge Takeoff", kTower},
-                                       {"Takingoff", kTower},
-                                       {"Acknowledge contact departure", kTower},
-                                       {"Contact Departure", kTower},
-                                       {"Contact Departure", kApproach},
-                                       {"Departure", kApproach},
-                                       {"Acknowledge contact ARTCC (EN ROUTE)", kApproach},
-                                       {"Contact ARTCC (EN ROUTE)", kApproach},
-                                       {"En Route", kCentre}}));
+    EXPECT_EQ(history["N3"],
+              (kFromParkingToTakeoff + Passages{{"Acknowledge contact departure", kTower},
+                                                {"Contact Departure", kTower},
+                                                {"Contact Departure", kApproach},
+                                                {"Departure", kApproach},
+                                                {"Acknowledge contact ARTCC (EN ROUTE)", kApproach},
+                                                {"Contact ARTCC (EN ROUTE)", kApproach},
+                                                {"En Route", kCentre}}));
     EXPECT_TRUE(HeardContaining("N3",
                                 "N3, Climb and maintain cruise altitude and assume own "
                                 "navigation."));
