@@ -158,6 +158,14 @@ struct StationTables {
     std::vector<std::string> TaxiTurnsThisPass;
 
     int16_t TrafficCount() const { return static_cast<int16_t>(Traffic.size()); }
+
+    // Forgets what was kept for one dispatcher pass; `starting` opens a new pass.
+    void ResetPass(bool starting) {
+        RunwayCheck = {starting, false, {}};
+        ParkingCheck = {};
+        GroundFingerprint = {};
+        TaxiTurnsThisPass.clear();
+    }
 };
 
 }  // namespace corvane

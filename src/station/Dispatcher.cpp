@@ -159,19 +159,11 @@ void InService(StationContext& context, TrafficRecord& pilot) {
 
 void DispatchPilotDialogue(StationContext& context, ChatSender& chat) {
     StationTables& tables = context.tables;
-    // Nothing moves during the pass: who stands on the runway is worked out once for all of it.
-    tables.RunwayCheck = {true, false, {}};
-    tables.TaxiTurnsThisPass.clear();
-    tables.ParkingCheck = {};
-    tables.GroundFingerprint = {};
+    // Nothing moves during the pass: what depends on positions only is worked out once for it.
+    tables.ResetPass(true);
     struct EndOfPass {
         StationTables& tables;
-        ~EndOfPass() {
-            tables.RunwayCheck = {};
-            tables.TaxiTurnsThisPass.clear();
-            tables.ParkingCheck = {};
-            tables.GroundFingerprint = {};
-        }
+        ~EndOfPass() { tables.ResetPass(false); }
     } endOfPass{tables};
     const size_t count = tables.Traffic.size();
     for (size_t i = 0; i < count && i < tables.Traffic.size(); ++i) {
