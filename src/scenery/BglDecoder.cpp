@@ -1,5 +1,6 @@
 #include "scenery/BglDecoder.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -12,9 +13,33 @@
 #include "shared/Rounding.h"
 #include "shared/Text.h"
 
+// GCC keeps a branch round every comparison that could raise a floating-point exception, and so
+// cannot work out the taxi series of two points at once; this program never looks at those
+// exceptions, and the values are the same either way.
+#if defined(__GNUC__) && !defined(__clang__)
+#define TAXI_SERIES_CODE __attribute__((optimize("no-trapping-math")))
+#else
+#define TAXI_SERIES_CODE
+#endif
+
 namespace corvane::scenery {
 
 namespace {
+
+// Upper case in Windows-1252, as the simulator's own letters are: a-z, the accented letters
+// 0xE0..0xFE (but the division sign 0xF7), and the four letters whose capitals sit at 0x8A..0x9F.
+uint8_t UpperCp1252(uint8_t b) {
+    if (b >= 'a' && b <= 'z') {
+        return static_cast<uint8_t>(b - 0x20);
+    }
+    if (b >= 0xE0 && b <= 0xFE && b != 0xF7) {
+        return static_cast<uint8_t>(b - 0x20);
+    }
+    if (b == 0x9A || b == 0x9C || b == 0x9E) {
+        return static_cast<uint8_t>(b - 0x10);
+    }
+    return b == 0xFF ? 0x9F : b;
+}
 
 // Bounds-checked reads at absolute offsets; a negative offset or one past the end gives nullopt.
 class FileView {
@@ -34,20 +59,23 @@ class FileView {
     std::optional<uint32_t> Word(int64_t offset) const { return At<uint32_t>(offset); }
     std::optional<float> Single(int64_t offset) const { return At<float>(offset); }
 
-    // `count` bytes taken as Windows-1252 characters, zero bytes left out (they do not end it).
-    std::optional<std::string> FixedString(int64_t offset, int64_t count) const {
+    // `count` bytes taken as Windows-1252 characters, zero bytes left out (they do not end it),
+    // in UTF-8; in capitals when `upper`.
+    std::optional<std::string> Text(int64_t offset, int64_t count, bool upper = false) const {
         if (offset < 0 || count < 0 || offset > Size() || count > Size() - offset) {
             return std::nullopt;
         }
         std::string out;
         out.reserve(static_cast<size_t>(count));
-        for (int64_t i = 0; i < count; ++i) {
-            const uint8_t b = file_[static_cast<size_t>(offset + i)];
+        bool ascii = true;
+        for (const uint8_t b :
+             file_.subspan(static_cast<size_t>(offset), static_cast<size_t>(count))) {
             if (b != 0) {
-                out += static_cast<char>(b);
+                out += static_cast<char>(upper ? UpperCp1252(b) : b);
+                ascii = ascii && b < 0x80;
             }
         }
-        return out;
+        return ascii ? out : Cp1252ToUtf8(out);
     }
 
   private:
@@ -63,26 +91,6 @@ double LongitudeOf(int32_t word) {
 }
 double HeadingOf(int32_t word) {
     return (static_cast<double>(word) / 65536.0) * 360.0 / 65536.0;
-}
-
-// Upper case in Windows-1252, as the simulator's own letters are: a-z, the accented letters
-// 0xE0..0xFE (but the division sign 0xF7), and the four letters whose capitals sit at 0x8A..0x9F.
-std::string UpperCp1252(std::string text) {
-    for (char& ch : text) {
-        const auto b = static_cast<uint8_t>(ch);
-        uint8_t up = b;
-        if (b >= 'a' && b <= 'z') {
-            up = static_cast<uint8_t>(b - 0x20);
-        } else if (b >= 0xE0 && b <= 0xFE && b != 0xF7) {
-            up = static_cast<uint8_t>(b - 0x20);
-        } else if (b == 0x9A || b == 0x9C || b == 0x9E) {
-            up = static_cast<uint8_t>(b - 0x10);
-        } else if (b == 0xFF) {
-            up = 0x9F;
-        }
-        ch = static_cast<char>(up);
-    }
-    return text;
 }
 
 constexpr std::array<const char*, 38> kParkingTexts = {
@@ -167,16 +175,22 @@ constexpr double kDegreesPerMeter = 1.0 / (1852.0 * 60.0);
 constexpr double kDegreesPerRadian = 180.0 / nav::kPi;
 
 // RoundDecimals(exact, 6) from a value within 1e-13 degrees of `exact`, or NaN when the two could
-// round apart (or to a zero of another sign).
+// round apart (or to a zero of another sign). Free of branches, so a loop of them can run two at a
+// time.
+TAXI_SERIES_CODE
 double RoundedLikeExact(double approx) {
+    // Adding and taking away 1.5 * 2^52 rounds a value below 2^51 to the nearest whole number.
+    constexpr double kToWhole = 6755399441055744.0;
     const double scaled = approx * 1e6;
-    const double down = std::floor(scaled);
-    const double fraction = scaled - down;
-    if (!(std::fabs(fraction - 0.5) >= kRoundingBand && std::fabs(scaled) >= kRoundingBand)) {
-        return std::numeric_limits<double>::quiet_NaN();
-    }
-    // RoundHalfEven with no tie to break, then the same division RoundDecimals makes.
-    return (fraction < 0.5 ? down : down + 1.0) / 1e6;
+    const double whole = (scaled + kToWhole) - kToWhole;
+    const double apart = std::fabs(scaled - whole);  // up to 0.5
+    // Away from a half (a tie the exact value may fall either side of) and from zero, the nearest
+    // whole number is the one RoundHalfEven gives the exact value; then the same division
+    // RoundDecimals makes.
+    const bool sure = ((0.5 - apart) >= kRoundingBand) & (std::fabs(scaled) >= kRoundingBand) &
+                      (std::fabs(scaled) < 1e15);
+    const double rounded = whole / 1e6;
+    return sure ? rounded : std::numeric_limits<double>::quiet_NaN();
 }
 
 }  // namespace
@@ -203,47 +217,84 @@ TaxiPositions::TaxiPositions(double refLat, double refLon)
       tan2Lat1_(sinLat1_ * sinLat1_ / (cosLat1_ * cosLat1_)),
       series_(std::fabs(refLat) <= kSeriesMaxLatitude && std::isfinite(refLon)) {}
 
+TAXI_SERIES_CODE
+inline double TaxiPositions::LatitudeTerms(double y) const {
+    // Along a meridian the latitude changes by the angle itself.
+    return RoundedLikeExact(refLat_ + y * kDegreesPerMeter);
+}
+
+TAXI_SERIES_CODE
+inline double TaxiPositions::LongitudeTerms(double x) const {
+    // East or west: sin lat' = sin lat cos d, and the longitude changes by
+    // asin(sin d / cos lat') = asin(sin d / (cos lat sqrt(1 + tan^2 lat sin^2 d))). Here d is
+    // below 0.0032, u = tan^2 lat sin^2 d below 0.00033 and the arcsine's argument below 0.019,
+    // so each series leaves out less than 1e-17.
+    const double d = x * kRadiansPerMeter;  // signed: east positive
+    const double d2 = d * d;
+    const double sinD = d * (1.0 - d2 * (1.0 / 6.0) * (1.0 - d2 * (1.0 / 20.0)));
+    const double u = tan2Lat1_ * sinD * sinD;
+    const double z = sinD * invCosLat1_ *
+                     (1.0 - u * (0.5 - u * (0.375 - u * (0.3125 - u * 0.2734375))));  // (1+u)^-1/2
+    const double z2 = z * z;
+    const double dLon = z * (1.0 + z2 * (1.0 / 6.0 + z2 * (3.0 / 40.0 + z2 * (5.0 / 112.0))));
+    const double degrees = refLon_ + dLon * kDegreesPerRadian;
+    // Away from 180 degrees, where the formula wraps the longitude round.
+    const double rounded = RoundedLikeExact(degrees);
+    return std::fabs(degrees) < 179.9 ? rounded : std::numeric_limits<double>::quiet_NaN();
+}
+
 TaxiPositions::Position TaxiPositions::At(double x, double y) const {
     // Only the longitude of the east-west move and only the latitude of the north-south move.
     return {y == 0 ? refLat_ : Latitude(y), x == 0 ? refLon_ : Longitude(x)};
 }
 
-double TaxiPositions::Latitude(double y) const {
-    if (series_ && std::fabs(y) <= kSeriesMaxMeters) {
-        // Along a meridian the latitude changes by the angle itself.
-        const double rounded = RoundedLikeExact(refLat_ + y * kDegreesPerMeter);
-        if (!std::isnan(rounded)) {
-            return rounded;
+TAXI_SERIES_CODE
+void TaxiPositions::AtEach(std::span<const Offset> offsets, std::span<Position> positions) const {
+    const size_t n = std::min(offsets.size(), positions.size());
+    if (series_) {
+        constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+        for (size_t i = 0; i < n; ++i) {
+            // Both series for every point, then the value each point takes: no branch to stop
+            // the compiler working on two points at once.
+            const double x = offsets[i].x;
+            const double y = offsets[i].y;
+            const double lat = LatitudeTerms(y);
+            const double lon = LongitudeTerms(x);
+            const double latInReach = std::fabs(y) <= kSeriesMaxMeters ? lat : kNaN;
+            const double lonInReach = std::fabs(x) <= kSeriesMaxMeters ? lon : kNaN;
+            positions[i].lat = y == 0 ? refLat_ : latInReach;
+            positions[i].lon = x == 0 ? refLon_ : lonInReach;
+        }
+    } else {
+        for (size_t i = 0; i < n; ++i) {
+            positions[i] = {std::numeric_limits<double>::quiet_NaN(),
+                            std::numeric_limits<double>::quiet_NaN()};
         }
     }
-    return GreatCircleLatitude(sinLat1_, cosLat1_, y > 0 ? 0 : 180, y);
+    for (size_t i = 0; i < n; ++i) {
+        if (std::isnan(positions[i].lat)) {
+            positions[i].lat = offsets[i].y == 0 ? refLat_ : Latitude(offsets[i].y);
+        }
+        if (std::isnan(positions[i].lon)) {
+            positions[i].lon = offsets[i].x == 0 ? refLon_ : Longitude(offsets[i].x);
+        }
+    }
+}
+
+double TaxiPositions::Latitude(double y) const {
+    const double series = series_ && std::fabs(y) <= kSeriesMaxMeters
+                              ? LatitudeTerms(y)
+                              : std::numeric_limits<double>::quiet_NaN();
+    return std::isnan(series) ? GreatCircleLatitude(sinLat1_, cosLat1_, y > 0 ? 0 : 180, y)
+                              : series;
 }
 
 double TaxiPositions::Longitude(double x) const {
-    if (series_ && std::fabs(x) <= kSeriesMaxMeters) {
-        // East or west: sin lat' = sin lat cos d, and the longitude changes by
-        // asin(sin d / cos lat') = asin(sin d / (cos lat sqrt(1 + tan^2 lat sin^2 d))). Here d is
-        // below 0.0032, u = tan^2 lat sin^2 d below 0.00033 and the arcsine's argument below
-        // 0.019, so each series leaves out less than 1e-17.
-        const double d = x * kRadiansPerMeter;  // signed: east positive
-        const double d2 = d * d;
-        const double sinD = d * (1.0 - d2 * (1.0 / 6.0) * (1.0 - d2 * (1.0 / 20.0)));
-        const double u = tan2Lat1_ * sinD * sinD;
-        const double z =
-            sinD * invCosLat1_ *
-            (1.0 - u * (0.5 - u * (0.375 - u * (0.3125 - u * 0.2734375))));  // (1 + u)^-1/2
-        const double z2 = z * z;
-        const double dLon = z * (1.0 + z2 * (1.0 / 6.0 + z2 * (3.0 / 40.0 + z2 * (5.0 / 112.0))));
-        const double degrees = refLon_ + dLon * kDegreesPerRadian;
-        // Away from 180 degrees, where the formula wraps the longitude round.
-        if (std::fabs(degrees) < 179.9) {
-            const double rounded = RoundedLikeExact(degrees);
-            if (!std::isnan(rounded)) {
-                return rounded;
-            }
-        }
-    }
-    return GreatCircleLongitude(lon1_, sinLat1_, cosLat1_, x > 0 ? 90 : 270, x);
+    const double series = series_ && std::fabs(x) <= kSeriesMaxMeters
+                              ? LongitudeTerms(x)
+                              : std::numeric_limits<double>::quiet_NaN();
+    return std::isnan(series) ? GreatCircleLongitude(lon1_, sinLat1_, cosLat1_, x > 0 ? 90 : 270, x)
+                              : series;
 }
 
 std::string FrequencyText(uint32_t word) {
@@ -403,7 +454,7 @@ int64_t BglDecoder::WalkAirportIndex(int64_t offset) {
             if (*entryId == bgl::kIndexEntry) {
                 const auto kind = f.Long(e + 8);
                 const auto dataOffset = f.Long(e + 12);
-                const auto ident = f.FixedString(e + 16, static_cast<int64_t>(*entrySize) - 8);
+                const auto ident = f.Text(e + 16, static_cast<int64_t>(*entrySize) - 8);
                 if (!kind || !dataOffset || !ident) {
                     return damaged("index entry outside the file", e);
                 }
@@ -414,10 +465,10 @@ int64_t BglDecoder::WalkAirportIndex(int64_t offset) {
                         // This airport is lost; its neighbours in the index may still be sound.
                         report_.Note("airport data block outside the file", static_cast<size_t>(e));
                     } else if (*first == 1 && *third == 1) {
-                        AirportRecord airport;
-                        airport.ident = Cp1252ToUtf8(*ident);
+                        // Decoded where it stays: what was decoded before damage is kept.
+                        AirportRecord& airport = airports_.emplace_back();
+                        airport.ident = *ident;
                         DecodeAirport(static_cast<int64_t>(*dataOffset) + 16, airport);
-                        airports_.push_back(std::move(airport));
                         ++report_.airportsAdded;
                     }
                 }
@@ -434,7 +485,10 @@ void BglDecoder::DecodeAirport(int64_t recordsOffset, AirportRecord& airport) {
     std::string runwayDesignation;
     std::string startDesignation;
     std::string parkingText;
-    std::vector<std::string> runwayList(1);  // the last element is always a blank spare
+    // "Runway 16L" for each runway in turn; the last element is always a blank spare.
+    std::vector<std::string>& runwayList = runwayList_;
+    runwayList.resize(1);
+    runwayList[0].clear();
     double refLat = 0.0;
     double refLon = 0.0;
 
@@ -496,7 +550,7 @@ void BglDecoder::DecodeAirport(int64_t recordsOffset, AirportRecord& airport) {
             if (!designation.empty()) {
                 runwayDesignation = designation;
             }
-            runwayList.back() = "Runway " + runwayDesignation;
+            runwayList.back().assign("Runway ").append(runwayDesignation);
             runwayList.emplace_back();
             if (*length > airport.runwayLength) {
                 airport.runwayName = runwayDesignation;
@@ -560,11 +614,11 @@ void BglDecoder::DecodeAirport(int64_t recordsOffset, AirportRecord& airport) {
                     nav::ToMagneticHeading(grid_, trueHeading, startLat, startLon);
             }
         } else if (*id == bgl::kAirportName) {
-            const auto text = f.FixedString(o + 8, *size);
+            auto text = f.Text(o + 8, *size, true);
             if (!text) {
                 return damaged("airport name outside the file", o);
             }
-            airport.name = Cp1252ToUtf8(UpperCp1252(*text));
+            airport.name = std::move(*text);
         } else if (*id == bgl::kFrequency) {
             const auto word = f.Word(o + 8);
             const auto type = f.Long(o + 12);
@@ -644,32 +698,51 @@ bool BglDecoder::DecodeTaxiwayNetwork(int64_t recordOffset, int64_t recordEnd,
         const auto n = static_cast<size_t>(count);
         // Every read below lies inside the record, which lies inside the file.
         if (itemSize == bgl::kTaxiPointSize && count > 0) {
-            std::vector<TaxiNode> nodes(n);
+            offsets_.resize(n);
             for (size_t i = 0; i < n; ++i) {
                 const int64_t it = items + static_cast<int64_t>(i) * itemSize;
-                nodes[i].kind = *f.Long(it);
-                const auto [lat, lon] =
-                    positions.At(Finite(*f.Single(it + 4)), Finite(*f.Single(it + 8)));
-                nodes[i].lat = lat;
-                nodes[i].lon = lon;
+                offsets_[i] = {Finite(*f.Single(it + 4)), Finite(*f.Single(it + 8))};
+            }
+            placed_.resize(n);
+            positions.AtEach(offsets_, placed_);
+            std::vector<TaxiNode> nodes(n);
+            for (size_t i = 0; i < n; ++i) {
+                nodes[i].kind = *f.Long(items + static_cast<int64_t>(i) * itemSize);
+                nodes[i].lat = placed_[i].lat;
+                nodes[i].lon = placed_[i].lon;
             }
             airport.taxiNodes = std::move(nodes);
             airport.taxiNodeCount = static_cast<int16_t>(count);
         } else if (itemSize == bgl::kParkingSize && count > 0) {
+            offsets_.resize(n);
+            for (size_t i = 0; i < n; ++i) {
+                const int64_t it = items + static_cast<int64_t>(i) * itemSize;
+                offsets_[i] = {Finite(*f.Single(it)), Finite(*f.Single(it + 4))};
+            }
+            placed_.resize(n);
+            positions.AtEach(offsets_, placed_);
             std::vector<ParkingSpot> spots(n);
             for (size_t i = 0; i < n; ++i) {
                 const int64_t it = items + static_cast<int64_t>(i) * itemSize;
-                const auto [lat, lon] =
-                    positions.At(Finite(*f.Single(it)), Finite(*f.Single(it + 4)));
-                spots[i].lat = lat;
-                spots[i].lon = lon;
+                spots[i].lat = placed_[i].lat;
+                spots[i].lon = placed_[i].lon;
                 spots[i].radiusFt = ToInteger32(static_cast<double>(*f.Single(it + 8)) / 0.3048);
                 const ParkingNameParts parts = SplitParkingFlags(*f.Word(it + 16));
-                const std::string codeText = ParkingCodeText(parts.code);
-                if (!codeText.empty()) {
-                    parkingText = codeText;
+                if (parts.code >= 1 && parts.code <= 37) {
+                    parkingText = kParkingTexts[static_cast<size_t>(parts.code)];
                 }
-                spots[i].name = AsciiUpper(parkingText) + " " + std::to_string(parts.number);
+                // The name in capitals, a space and the number.
+                std::string& name = spots[i].name;
+                name = parkingText;
+                for (char& c : name) {
+                    if (c >= 'a' && c <= 'z') {
+                        c = static_cast<char>(c - 'a' + 'A');
+                    }
+                }
+                char number[16];
+                const auto end = std::to_chars(number, number + sizeof number, parts.number).ptr;
+                name += ' ';
+                name.append(number, end);
             }
             airport.parking = std::move(spots);
             airport.parkingCount = static_cast<int16_t>(count);
@@ -680,7 +753,10 @@ bool BglDecoder::DecodeTaxiwayNetwork(int64_t recordOffset, int64_t recordEnd,
                 paths[i].kind = *f.Long(it);
                 paths[i].startNode = *f.Long(it + 12);
                 paths[i].endNode = *f.Long(it + 16);
-                paths[i].name = std::to_string(*f.Long(it + 28));
+                char number[16];
+                const auto end =
+                    std::to_chars(number, number + sizeof number, *f.Long(it + 28)).ptr;
+                paths[i].name.assign(number, end);
             }
             airport.taxiPaths = std::move(paths);
             airport.taxiPathCount = static_cast<int16_t>(count);
@@ -690,19 +766,26 @@ bool BglDecoder::DecodeTaxiwayNetwork(int64_t recordOffset, int64_t recordEnd,
                 // Taxi segments by the name number they hold, as linked lists: name k goes to
                 // the segments named k, in turn, and a name that is itself the number of a later
                 // name joins that one's list, to be renamed again as it would be.
-                std::vector<int32_t> head(n, -1);
-                std::vector<int32_t> next(paths.size(), -1);
-                std::vector<int32_t> tail(n, -1);
+                std::vector<int32_t>& head = nameHead_;
+                std::vector<int32_t>& next = nameNext_;
+                std::vector<int32_t>& tail = nameTail_;
+                head.assign(n, -1);
+                next.assign(paths.size(), -1);
+                tail.assign(n, -1);
                 const auto nameNumber = [n](const std::string& text) -> int64_t {
-                    int64_t number = -1;
-                    const char* last = text.data() + text.size();
-                    const auto [rest, error] = std::from_chars(text.data(), last, number);
-                    // Only the plain decimal text of a number names it ("07" does not).
-                    if (error != std::errc() || rest != last || number < 0 ||
-                        number >= static_cast<int64_t>(n) || std::to_string(number) != text) {
+                    // Only the plain decimal text of a number names it ("07", "-0" and "+7" do
+                    // not); there are never 100,000 names.
+                    if (text.empty() || text.size() > 5 || (text.size() > 1 && text[0] == '0')) {
                         return -1;
                     }
-                    return number;
+                    int64_t number = 0;
+                    for (const char c : text) {
+                        if (c < '0' || c > '9') {
+                            return -1;
+                        }
+                        number = number * 10 + (c - '0');
+                    }
+                    return number < static_cast<int64_t>(n) ? number : -1;
                 };
                 const auto append = [&](int64_t k, int32_t first, int32_t last) {
                     if (head[static_cast<size_t>(k)] < 0) {
@@ -722,8 +805,8 @@ bool BglDecoder::DecodeTaxiwayNetwork(int64_t recordOffset, int64_t recordEnd,
                     if (head[k] < 0) {
                         continue;
                     }
-                    const std::string text = Cp1252ToUtf8(
-                        *f.FixedString(items + static_cast<int64_t>(k) * itemSize, itemSize));
+                    const std::string text =
+                        *f.Text(items + static_cast<int64_t>(k) * itemSize, itemSize);
                     for (int32_t j = head[k]; j >= 0; j = next[static_cast<size_t>(j)]) {
                         paths[static_cast<size_t>(j)].name = text;
                     }

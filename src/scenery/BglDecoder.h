@@ -99,9 +99,20 @@ class TaxiPositions {
         double lat;
         double lon;
     };
+    struct Offset {
+        double x;
+        double y;
+    };
     Position At(double x, double y) const;
+    // The positions of many offsets (as many as `positions` holds), each the value At gives. The
+    // short series of all points go first and the full formula after, for the few points that
+    // need it, so the processor can work on several points at once.
+    void AtEach(std::span<const Offset> offsets, std::span<Position> positions) const;
 
   private:
+    // The short series' values, or NaN when they cannot decide the rounding.
+    double LatitudeTerms(double y) const;
+    double LongitudeTerms(double x) const;
     double Latitude(double y) const;   // y != 0
     double Longitude(double x) const;  // x != 0
 
@@ -165,6 +176,11 @@ class BglDecoder {
     BglReport report_;
     int64_t budget_ = 0;  // bytes of records the walk may still visit
     bool fileEnded_ = false;
+    // Room reused from airport to airport.
+    std::vector<TaxiPositions::Offset> offsets_;
+    std::vector<TaxiPositions::Position> placed_;
+    std::vector<std::string> runwayList_;
+    std::vector<int32_t> nameHead_, nameNext_, nameTail_;
 };
 
 // The whole walk of one file, as the scan calls it.

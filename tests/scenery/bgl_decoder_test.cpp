@@ -126,8 +126,7 @@ struct TaxiCase {
     double refLat, refLon, x, y;
 };
 
-::testing::AssertionResult SameAsTheFormula(const TaxiCase& c) {
-    const TaxiPositions::Position got = TaxiPositions(c.refLat, c.refLon).At(c.x, c.y);
+::testing::AssertionResult SameAsTheFormula(const TaxiCase& c, TaxiPositions::Position got) {
     const double lat =
         c.y == 0 ? c.refLat : PointAtMeters(c.refLat, c.refLon, c.y > 0 ? 0 : 180, c.y).latitude;
     const double lon =
@@ -142,6 +141,12 @@ struct TaxiCase {
                   "ref %.17g %.17g, x %.17g y %.17g: %.17g %.17g, not %.17g %.17g", c.refLat,
                   c.refLon, c.x, c.y, got.lat, got.lon, lat, lon);
     return ::testing::AssertionFailure() << text;
+}
+
+// One point alone, and the same point among others of its airport, each as the formula gives it.
+::testing::AssertionResult SameAsTheFormula(const TaxiCase& c) {
+    const TaxiPositions positions(c.refLat, c.refLon);
+    return SameAsTheFormula(c, positions.At(c.x, c.y));
 }
 
 TEST(BglConversions, TaxiPositionsAreTheFormulasValuesBitForBit) {
@@ -171,6 +176,25 @@ TEST(BglConversions, TaxiPositionsAreTheFormulasValuesBitForBit) {
         const auto same = SameAsTheFormula(c);
         EXPECT_TRUE(same);
         failures += same ? 0 : 1;
+    }
+    // The points of one airport worked out together (an odd count, so both the paired and the
+    // single steps are used).
+    for (int i = 0; i < 20000 && failures < 10; ++i) {
+        const double refLat = RoundDecimals(i % 50 == 0 ? uniform(-90, 90) : uniform(-85, 85), 6);
+        const double refLon =
+            RoundDecimals(i % 50 == 1 ? 180 - uniform(0, 0.05) : uniform(-180, 180), 6);
+        std::vector<TaxiPositions::Offset> offsets(11);
+        for (auto& o : offsets) {
+            o = {offset(), offset()};
+        }
+        std::vector<TaxiPositions::Position> got(offsets.size());
+        TaxiPositions(refLat, refLon).AtEach(offsets, got);
+        for (size_t k = 0; k < offsets.size(); ++k) {
+            const auto same =
+                SameAsTheFormula({refLat, refLon, offsets[k].x, offsets[k].y}, got[k]);
+            EXPECT_TRUE(same);
+            failures += same ? 0 : 1;
+        }
     }
     // Offsets whose exact position lies right on a rounding boundary or just beside it: half a
     // millionth of a degree past a whole one, give or take a few 1e-11 degrees.
