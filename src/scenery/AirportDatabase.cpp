@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +18,8 @@ namespace corvane::scenery {
 namespace {
 
 constexpr size_t kMaxStringBytes = 0xFFFF;
+// What the database writer gathers before each write.
+constexpr size_t kBufferBytes = size_t{1} << 20;
 
 // The least bytes one element can take, so an element count can be checked against what is left
 // before anything is allocated.
@@ -24,42 +27,137 @@ constexpr size_t kMinTaxiNodeBytes = 4 + 8 + 8;
 constexpr size_t kMinParkingBytes = 2 + 4 + 8 + 8 + 1;
 constexpr size_t kMinTaxiPathBytes = 4 + 4 + 4 + 2;
 
+// Eight bytes at a time: most texts are plain ASCII, the same bytes in both encodings.
 bool IsAscii(const std::string& text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
+    const char* p = text.data();
+    size_t n = text.size();
+    uint64_t seen = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        seen |= word;
+    }
+    for (; n > 0; ++p, --n) {
+        seen |= static_cast<unsigned char>(*p);
+    }
+    return (seen & 0x8080808080808080ULL) == 0;
+}
+
+// Lays a record out in place, at a pointer with room for RecordBytesAtMost bytes, so no byte
+// goes through a growing vector.
+class RecordEncoder {
+  public:
+    explicit RecordEncoder(uint8_t* at) : p_(at) {}
+
+    uint8_t* End() const { return p_; }
+    // A text came out longer than 65535 bytes and was cut there.
+    bool Overlong() const { return overlong_; }
+
+    void Record(const AirportRecord& r) {
+        String(r.ident);
+        Put(r.lat);
+        Put(r.lon);
+        String(r.name);
+        String(r.groundFreq);
+        String(r.towerFreq);
+        String(r.approachFreq);
+        String(r.centerFreq);
+        String(r.ctafFreq);
+        String(r.runwayName);
+        Put(r.runwayLat);
+        Put(r.runwayLon);
+        Put(r.fieldElevation);
+        Put(r.runwayLength);
+        Put(r.runwayWidth);
+        Put(r.runwayHeading);
+        Put(r.runwayHasIls);
+        Array(r.taxiNodes, [this](const TaxiNode& n) {
+            Put(n.kind);
+            Put(n.lat);
+            Put(n.lon);
+        });
+        Put(r.taxiNodeCount);
+        Array(r.parking, [this](const ParkingSpot& p) {
+            String(p.name);
+            Put(p.radiusFt);
+            Put(p.lat);
+            Put(p.lon);
+            Put(p.unavailable);
+        });
+        Put(r.parkingCount);
+        Array(r.taxiPaths, [this](const TaxiPath& t) {
+            Put(t.kind);
+            Put(t.startNode);
+            Put(t.endNode);
+            String(t.name);
+        });
+        Put(r.taxiPathCount);
+    }
+
+  private:
+    template <typename T>
+    void Put(T value) {
+        std::memcpy(p_, &value, sizeof(T));
+        p_ += sizeof(T);
+    }
+    void Raw(const std::string& bytes) {
+        Put(static_cast<uint16_t>(bytes.size()));
+        std::memcpy(p_, bytes.data(), bytes.size());
+        p_ += bytes.size();
+    }
+    void String(const std::string& utf8) {
+        if (utf8.size() <= kMaxStringBytes && IsAscii(utf8)) {
+            Raw(utf8);
+            return;
+        }
+        std::string bytes = Utf8ToCp1252(utf8);
+        if (bytes.size() > kMaxStringBytes) {
+            bytes.resize(kMaxStringBytes);
+            overlong_ = true;
+        }
+        Raw(bytes);
+    }
+    template <typename T, typename PutElement>
+    void Array(const std::optional<std::vector<T>>& array, PutElement put) {
+        if (!array) {
+            Put(int16_t{0});
+            return;
+        }
+        Put(int16_t{1});
+        Put(static_cast<int32_t>(array->size()));
+        Put(int32_t{0});
+        for (const T& element : *array) {
+            put(element);
         }
     }
-    return true;
-}
 
-void PutString(ByteWriter& out, const std::string& utf8) {
-    // Most texts are plain ASCII, the same bytes in both encodings.
-    if (utf8.size() <= kMaxStringBytes && IsAscii(utf8)) {
-        out.U16(static_cast<uint16_t>(utf8.size()));
-        out.Bytes(utf8);
-        return;
-    }
-    std::string bytes = Utf8ToCp1252(utf8);
-    if (bytes.size() > kMaxStringBytes) {
-        bytes.resize(kMaxStringBytes);  // WriteAirportDatabase refuses such records first
-    }
-    out.U16(static_cast<uint16_t>(bytes.size()));
-    out.Bytes(bytes);
-}
+    uint8_t* p_;
+    bool overlong_ = false;
+};
 
-template <typename T, typename PutElement>
-void PutArray(ByteWriter& out, const std::optional<std::vector<T>>& array, PutElement put) {
-    if (!array) {
-        out.I16(0);
-        return;
+// No fewer bytes than the record takes in the file: its texts are counted in UTF-8, where no
+// character is shorter than in Windows-1252.
+size_t RecordBytesAtMost(const AirportRecord& r) {
+    size_t n = kBlankRecordSize + r.ident.size() + r.name.size() + r.groundFreq.size() +
+               r.towerFreq.size() + r.approachFreq.size() + r.centerFreq.size() +
+               r.ctafFreq.size() + r.runwayName.size();
+    const size_t arrayHeader = 8;  // element count and lower bound
+    if (r.taxiNodes) {
+        n += arrayHeader + r.taxiNodes->size() * kMinTaxiNodeBytes;
     }
-    out.I16(1);
-    out.I32(static_cast<int32_t>(array->size()));
-    out.I32(0);
-    for (const T& element : *array) {
-        put(out, element);
+    if (r.parking) {
+        n += arrayHeader;
+        for (const ParkingSpot& p : *r.parking) {
+            n += kMinParkingBytes + p.name.size();
+        }
     }
+    if (r.taxiPaths) {
+        n += arrayHeader;
+        for (const TaxiPath& t : *r.taxiPaths) {
+            n += kMinTaxiPathBytes + t.name.size();
+        }
+    }
+    return n;
 }
 
 // Why a record could not be read.
@@ -165,35 +263,6 @@ class RecordReader {
     Damage damage_ = Damage::None;
 };
 
-bool TooLong(const std::string& utf8) {
-    // Each character takes at most one byte in the file and at least one in UTF-8.
-    return utf8.size() > kMaxStringBytes && Utf8ToCp1252(utf8).size() > kMaxStringBytes;
-}
-
-bool HasOverlongText(const AirportRecord& r) {
-    for (const std::string* s : {&r.ident, &r.name, &r.groundFreq, &r.towerFreq, &r.approachFreq,
-                                 &r.centerFreq, &r.ctafFreq, &r.runwayName}) {
-        if (TooLong(*s)) {
-            return true;
-        }
-    }
-    if (r.parking) {
-        for (const ParkingSpot& p : *r.parking) {
-            if (TooLong(p.name)) {
-                return true;
-            }
-        }
-    }
-    if (r.taxiPaths) {
-        for (const TaxiPath& t : *r.taxiPaths) {
-            if (TooLong(t.name)) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 // Makes a finished rename survive a power cut; a folder that cannot be synced is no error.
 void SyncFolder(const std::filesystem::path& folder) {
     const int fd =
@@ -226,83 +295,27 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
 }  // namespace
 
 void EncodeAirportRecord(ByteWriter& out, const AirportRecord& r) {
-    PutString(out, r.ident);
-    out.F64(r.lat);
-    out.F64(r.lon);
-    PutString(out, r.name);
-    PutString(out, r.groundFreq);
-    PutString(out, r.towerFreq);
-    PutString(out, r.approachFreq);
-    PutString(out, r.centerFreq);
-    PutString(out, r.ctafFreq);
-    PutString(out, r.runwayName);
-    out.F64(r.runwayLat);
-    out.F64(r.runwayLon);
-    out.I32(r.fieldElevation);
-    out.I32(r.runwayLength);
-    out.I32(r.runwayWidth);
-    out.I16(r.runwayHeading);
-    out.I16(r.runwayHasIls);
-    PutArray(out, r.taxiNodes, [](ByteWriter& w, const TaxiNode& n) {
-        w.I32(n.kind);
-        w.F64(n.lat);
-        w.F64(n.lon);
-    });
-    out.I16(r.taxiNodeCount);
-    PutArray(out, r.parking, [](ByteWriter& w, const ParkingSpot& p) {
-        PutString(w, p.name);
-        w.I32(p.radiusFt);
-        w.F64(p.lat);
-        w.F64(p.lon);
-        w.U8(p.unavailable);
-    });
-    out.I16(r.parkingCount);
-    PutArray(out, r.taxiPaths, [](ByteWriter& w, const TaxiPath& t) {
-        w.I32(t.kind);
-        w.I32(t.startNode);
-        w.I32(t.endNode);
-        PutString(w, t.name);
-    });
-    out.I16(r.taxiPathCount);
-}
-
-// No fewer bytes than the record takes in the file (its texts counted in UTF-8, never shorter).
-size_t RecordBytesAtMost(const AirportRecord& r) {
-    size_t n = kBlankRecordSize + r.ident.size() + r.name.size() + r.groundFreq.size() +
-               r.towerFreq.size() + r.approachFreq.size() + r.centerFreq.size() +
-               r.ctafFreq.size() + r.runwayName.size();
-    const size_t arrayHeader = 8;  // element count and lower bound
-    if (r.taxiNodes) {
-        n += arrayHeader + r.taxiNodes->size() * kMinTaxiNodeBytes;
-    }
-    if (r.parking) {
-        n += arrayHeader;
-        for (const ParkingSpot& p : *r.parking) {
-            n += kMinParkingBytes + p.name.size();
-        }
-    }
-    if (r.taxiPaths) {
-        n += arrayHeader;
-        for (const TaxiPath& t : *r.taxiPaths) {
-            n += kMinTaxiPathBytes + t.name.size();
-        }
-    }
-    return n;
+    std::vector<uint8_t> bytes(RecordBytesAtMost(r));
+    RecordEncoder encoder(bytes.data());
+    encoder.Record(r);
+    out.Bytes(std::string_view(reinterpret_cast<const char*>(bytes.data()),
+                               static_cast<size_t>(encoder.End() - bytes.data())));
 }
 
 std::vector<uint8_t> EncodeAirportDatabase(const std::vector<AirportRecord>& airports) {
-    ByteWriter out;
     // Sized once: a world's database runs to tens of megabytes.
-    size_t bytes = kBlankRecordSize;
+    size_t bound = kBlankRecordSize;
     for (const AirportRecord& r : airports) {
-        bytes += RecordBytesAtMost(r);
+        bound += RecordBytesAtMost(r);
     }
-    out.Reserve(bytes);
+    std::vector<uint8_t> bytes(bound);
+    RecordEncoder encoder(bytes.data());
     for (const AirportRecord& r : airports) {
-        EncodeAirportRecord(out, r);
+        encoder.Record(r);
     }
-    EncodeAirportRecord(out, AirportRecord{});
-    return out.Take();
+    encoder.Record(AirportRecord{});
+    bytes.resize(static_cast<size_t>(encoder.End() - bytes.data()));
+    return bytes;
 }
 
 AirportDatabaseRead DecodeAirportDatabase(std::span<const uint8_t> bytes, int32_t airportCount) {
@@ -363,52 +376,111 @@ AirportDatabaseFile ReadAirportDatabase(const std::filesystem::path& file, int32
     return result;
 }
 
-std::string WriteAirportDatabase(const std::filesystem::path& file,
-                                 const std::vector<AirportRecord>& airports) {
-    for (const AirportRecord& r : airports) {
-        if (HasOverlongText(r)) {
-            return "a text of airport " + r.ident + " is longer than 65535 bytes";
+AirportDatabaseWriter::AirportDatabaseWriter(std::filesystem::path file)
+    : file_(std::move(file)), temp_(file_) {
+    temp_ += ".new";
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
+        ioError_ = "cannot create " + temp_.string() + ": " + ErrnoText(errno);
+    } else {
+        created_ = true;
+    }
+}
+
+AirportDatabaseWriter::~AirportDatabaseWriter() {
+    Discard();
+}
+
+// Closes the file and removes it, unless it has become the database.
+void AirportDatabaseWriter::Discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (created_) {
+        std::error_code ignored;
+        std::filesystem::remove(temp_, ignored);
+        created_ = false;
+    }
+}
+
+void AirportDatabaseWriter::Add(const AirportRecord& record) {
+    if (finished_ || !refusal_.empty()) {
+        return;
+    }
+    const size_t bound = RecordBytesAtMost(record);
+    if (capacity_ - used_ < bound) {
+        Flush();
+        if (capacity_ < bound) {
+            // A megabyte, or a record larger than that on its own.
+            capacity_ = std::max(kBufferBytes, bound);
+            buffer_ = std::make_unique_for_overwrite<uint8_t[]>(capacity_);
         }
     }
-    std::filesystem::path temp = file;
-    temp += ".new";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return "cannot create " + temp.string() + ": " + ErrnoText(errno);
+    RecordEncoder encoder(buffer_.get() + used_);
+    encoder.Record(record);
+    if (encoder.Overlong()) {
+        // The file cannot hold the text; the record's bytes are dropped with everything after.
+        refusal_ = "a text of airport " + record.ident + " is longer than 65535 bytes";
+        return;
     }
-    // The records go out a megabyte at a time, as EncodeAirportDatabase would lay them out, so a
-    // world of tens of megabytes never stands whole in memory a second time.
-    constexpr size_t kChunk = 1 << 20;
-    ByteWriter chunk;
-    chunk.Reserve(2 * kChunk);
-    const AirportRecord blank;
-    bool ok = true;
-    for (size_t i = 0; ok && i <= airports.size(); ++i) {
-        EncodeAirportRecord(chunk, i < airports.size() ? airports[i] : blank);
-        if (chunk.Size() >= kChunk || i == airports.size()) {
-            ok = WriteAll(fd, chunk.Data().data(), chunk.Size());
-            chunk.Clear();
+    used_ = static_cast<size_t>(encoder.End() - buffer_.get());
+}
+
+void AirportDatabaseWriter::Flush() {
+    if (used_ > 0 && ioError_.empty() && !WriteAll(fd_, buffer_.get(), used_)) {
+        ioError_ = "cannot write " + temp_.string() + ": " + ErrnoText(errno);
+    }
+    used_ = 0;
+}
+
+std::string AirportDatabaseWriter::Finish() {
+    if (finished_) {
+        return result_;
+    }
+    Add(AirportRecord{});
+    finished_ = true;
+    Flush();
+    if (ioError_.empty() && ::fsync(fd_) != 0) {
+        ioError_ = "cannot write " + temp_.string() + ": " + ErrnoText(errno);
+    }
+    if (fd_ >= 0) {
+        const int closed = ::close(fd_);
+        fd_ = -1;
+        if (closed != 0 && ioError_.empty()) {
+            ioError_ = "cannot write " + temp_.string() + ": " + ErrnoText(errno);
         }
     }
-    ok = ok && ::fsync(fd) == 0;
-    int error = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    std::error_code ignored;
-    if (!ok) {
-        std::filesystem::remove(temp, ignored);
-        return "cannot write " + temp.string() + ": " + ErrnoText(error);
+    buffer_.reset();
+    capacity_ = 0;
+    if (!refusal_.empty() || !ioError_.empty()) {
+        Discard();
+        result_ = refusal_.empty() ? ioError_ : refusal_;
+        return result_;
     }
     std::error_code ec;
-    std::filesystem::rename(temp, file, ec);
+    std::filesystem::rename(temp_, file_, ec);
     if (ec) {
-        std::filesystem::remove(temp, ignored);
-        return "cannot replace " + file.string() + ": " + ec.message();
+        Discard();
+        result_ = "cannot replace " + file_.string() + ": " + ec.message();
+        return result_;
     }
-    SyncFolder(file.parent_path());
-    return {};
+    created_ = false;  // it is the database now
+    SyncFolder(file_.parent_path());
+    return result_;
+}
+
+std::unique_ptr<AirportOutput> OpenAirportDatabase(const std::filesystem::path& file) {
+    return std::make_unique<AirportDatabaseWriter>(file);
+}
+
+std::string WriteAirportDatabase(const std::filesystem::path& file,
+                                 const std::vector<AirportRecord>& airports) {
+    AirportDatabaseWriter writer(file);
+    for (const AirportRecord& r : airports) {
+        writer.Add(r);
+    }
+    return writer.Finish();
 }
 
 std::string ComboLine(const AirportRecord& record) {
