@@ -43,97 +43,89 @@ bool IsAscii(const std::string& text) {
     return (seen & 0x8080808080808080ULL) == 0;
 }
 
-// Lays a record out in place, at a pointer with room for RecordBytesAtMost bytes, so no byte
-// goes through a growing vector.
-class RecordEncoder {
-  public:
-    explicit RecordEncoder(uint8_t* at) : p_(at) {}
+// A record is laid out in place, at a pointer with room for RecordBytesAtMost bytes, so no byte
+// goes through a growing vector. The pointer is passed by value and returned, never kept in memory
+// where each byte stored could be taken to change it.
 
-    uint8_t* End() const { return p_; }
-    // A text came out longer than 65535 bytes and was cut there.
-    bool Overlong() const { return overlong_; }
+template <typename T>
+uint8_t* Put(uint8_t* p, T value) {
+    std::memcpy(p, &value, sizeof(T));
+    return p + sizeof(T);
+}
 
-    void Record(const AirportRecord& r) {
-        String(r.ident);
-        Put(r.lat);
-        Put(r.lon);
-        String(r.name);
-        String(r.groundFreq);
-        String(r.towerFreq);
-        String(r.approachFreq);
-        String(r.centerFreq);
-        String(r.ctafFreq);
-        String(r.runwayName);
-        Put(r.runwayLat);
-        Put(r.runwayLon);
-        Put(r.fieldElevation);
-        Put(r.runwayLength);
-        Put(r.runwayWidth);
-        Put(r.runwayHeading);
-        Put(r.runwayHasIls);
-        Array(r.taxiNodes, [this](const TaxiNode& n) {
-            Put(n.kind);
-            Put(n.lat);
-            Put(n.lon);
-        });
-        Put(r.taxiNodeCount);
-        Array(r.parking, [this](const ParkingSpot& p) {
-            String(p.name);
-            Put(p.radiusFt);
-            Put(p.lat);
-            Put(p.lon);
-            Put(p.unavailable);
-        });
-        Put(r.parkingCount);
-        Array(r.taxiPaths, [this](const TaxiPath& t) {
-            Put(t.kind);
-            Put(t.startNode);
-            Put(t.endNode);
-            String(t.name);
-        });
-        Put(r.taxiPathCount);
-    }
+uint8_t* PutBytes(uint8_t* p, const std::string& bytes) {
+    p = Put(p, static_cast<uint16_t>(bytes.size()));
+    std::memcpy(p, bytes.data(), bytes.size());
+    return p + bytes.size();
+}
 
-  private:
-    template <typename T>
-    void Put(T value) {
-        std::memcpy(p_, &value, sizeof(T));
-        p_ += sizeof(T);
+// A text longer than 65535 bytes in the file is cut there and `overlong` set.
+uint8_t* PutString(uint8_t* p, const std::string& utf8, bool& overlong) {
+    if (utf8.size() <= kMaxStringBytes && IsAscii(utf8)) {
+        return PutBytes(p, utf8);
     }
-    void Raw(const std::string& bytes) {
-        Put(static_cast<uint16_t>(bytes.size()));
-        std::memcpy(p_, bytes.data(), bytes.size());
-        p_ += bytes.size();
+    std::string bytes = Utf8ToCp1252(utf8);
+    if (bytes.size() > kMaxStringBytes) {
+        bytes.resize(kMaxStringBytes);
+        overlong = true;
     }
-    void String(const std::string& utf8) {
-        if (utf8.size() <= kMaxStringBytes && IsAscii(utf8)) {
-            Raw(utf8);
-            return;
-        }
-        std::string bytes = Utf8ToCp1252(utf8);
-        if (bytes.size() > kMaxStringBytes) {
-            bytes.resize(kMaxStringBytes);
-            overlong_ = true;
-        }
-        Raw(bytes);
-    }
-    template <typename T, typename PutElement>
-    void Array(const std::optional<std::vector<T>>& array, PutElement put) {
-        if (!array) {
-            Put(int16_t{0});
-            return;
-        }
-        Put(int16_t{1});
-        Put(static_cast<int32_t>(array->size()));
-        Put(int32_t{0});
-        for (const T& element : *array) {
-            put(element);
-        }
-    }
+    return PutBytes(p, bytes);
+}
 
-    uint8_t* p_;
-    bool overlong_ = false;
-};
+template <typename T, typename PutElement>
+uint8_t* PutArray(uint8_t* p, const std::optional<std::vector<T>>& array, PutElement put) {
+    if (!array) {
+        return Put(p, int16_t{0});
+    }
+    p = Put(p, int16_t{1});
+    p = Put(p, static_cast<int32_t>(array->size()));
+    p = Put(p, int32_t{0});
+    for (const T& element : *array) {
+        p = put(p, element);
+    }
+    return p;
+}
+
+uint8_t* PutRecord(uint8_t* p, const AirportRecord& r, bool& overlong) {
+    p = PutString(p, r.ident, overlong);
+    p = Put(p, r.lat);
+    p = Put(p, r.lon);
+    p = PutString(p, r.name, overlong);
+    p = PutString(p, r.groundFreq, overlong);
+    p = PutString(p, r.towerFreq, overlong);
+    p = PutString(p, r.approachFreq, overlong);
+    p = PutString(p, r.centerFreq, overlong);
+    p = PutString(p, r.ctafFreq, overlong);
+    p = PutString(p, r.runwayName, overlong);
+    p = Put(p, r.runwayLat);
+    p = Put(p, r.runwayLon);
+    p = Put(p, r.fieldElevation);
+    p = Put(p, r.runwayLength);
+    p = Put(p, r.runwayWidth);
+    p = Put(p, r.runwayHeading);
+    p = Put(p, r.runwayHasIls);
+    p = PutArray(p, r.taxiNodes, [](uint8_t* q, const TaxiNode& n) {
+        q = Put(q, n.kind);
+        q = Put(q, n.lat);
+        return Put(q, n.lon);
+    });
+    p = Put(p, r.taxiNodeCount);
+    p = PutArray(p, r.parking, [&overlong](uint8_t* q, const ParkingSpot& s) {
+        q = PutString(q, s.name, overlong);
+        q = Put(q, s.radiusFt);
+        q = Put(q, s.lat);
+        q = Put(q, s.lon);
+        return Put(q, s.unavailable);
+    });
+    p = Put(p, r.parkingCount);
+    p = PutArray(p, r.taxiPaths, [&overlong](uint8_t* q, const TaxiPath& t) {
+        q = Put(q, t.kind);
+        q = Put(q, t.startNode);
+        q = Put(q, t.endNode);
+        return PutString(q, t.name, overlong);
+    });
+    return Put(p, r.taxiPathCount);
+}
 
 // No fewer bytes than the record takes in the file: its texts are counted in UTF-8, where no
 // character is shorter than in Windows-1252.
@@ -296,10 +288,10 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
 
 void EncodeAirportRecord(ByteWriter& out, const AirportRecord& r) {
     std::vector<uint8_t> bytes(RecordBytesAtMost(r));
-    RecordEncoder encoder(bytes.data());
-    encoder.Record(r);
+    bool overlong = false;  // cut at 65535 bytes: WriteAirportDatabase refuses such records
+    const uint8_t* end = PutRecord(bytes.data(), r, overlong);
     out.Bytes(std::string_view(reinterpret_cast<const char*>(bytes.data()),
-                               static_cast<size_t>(encoder.End() - bytes.data())));
+                               static_cast<size_t>(end - bytes.data())));
 }
 
 std::vector<uint8_t> EncodeAirportDatabase(const std::vector<AirportRecord>& airports) {
@@ -309,12 +301,13 @@ std::vector<uint8_t> EncodeAirportDatabase(const std::vector<AirportRecord>& air
         bound += RecordBytesAtMost(r);
     }
     std::vector<uint8_t> bytes(bound);
-    RecordEncoder encoder(bytes.data());
+    bool overlong = false;
+    uint8_t* p = bytes.data();
     for (const AirportRecord& r : airports) {
-        encoder.Record(r);
+        p = PutRecord(p, r, overlong);
     }
-    encoder.Record(AirportRecord{});
-    bytes.resize(static_cast<size_t>(encoder.End() - bytes.data()));
+    p = PutRecord(p, AirportRecord{}, overlong);
+    bytes.resize(static_cast<size_t>(p - bytes.data()));
     return bytes;
 }
 
@@ -417,14 +410,14 @@ void AirportDatabaseWriter::Add(const AirportRecord& record) {
             buffer_ = std::make_unique_for_overwrite<uint8_t[]>(capacity_);
         }
     }
-    RecordEncoder encoder(buffer_.get() + used_);
-    encoder.Record(record);
-    if (encoder.Overlong()) {
+    bool overlong = false;
+    const uint8_t* end = PutRecord(buffer_.get() + used_, record, overlong);
+    if (overlong) {
         // The file cannot hold the text; the record's bytes are dropped with everything after.
         refusal_ = "a text of airport " + record.ident + " is longer than 65535 bytes";
         return;
     }
-    used_ = static_cast<size_t>(encoder.End() - buffer_.get());
+    used_ = static_cast<size_t>(end - buffer_.get());
 }
 
 void AirportDatabaseWriter::Flush() {
