@@ -43,9 +43,26 @@ bool IsAscii(const std::string& text) {
     return (seen & 0x8080808080808080ULL) == 0;
 }
 
-// A record is laid out in place, at a pointer with room for RecordBytesAtMost bytes, so no byte
-// goes through a growing vector. The pointer is passed by value and returned, never kept in memory
-// where each byte stored could be taken to change it.
+// A record is laid out in place in a buffer a sink provides, so no byte goes through a growing
+// vector. The write position is passed by value and returned, never kept in memory where each byte
+// stored could be taken to change it. Before each part whose size is known (the fixed fields with
+// the record's own texts, the taxi points, each parking place and each taxi path) the sink is asked
+// for room for that part plus kFixedBytesAtMost, which covers whatever fixed fields follow; a sink
+// out of room hands out fresh room (the file writer writes out what it holds, a vector grows).
+// Texts are counted in UTF-8, where no character is shorter than in Windows-1252.
+//
+// A sink has `end`, where its room ends, and More(p, n), which returns a position with room for
+// n bytes, keeping what lies before p.
+//
+// The bytes of a record that do not depend on its texts and elements: the blank record's, and the
+// element count and lower bound of each of the three arrays when sized.
+constexpr size_t kFixedBytesAtMost = kBlankRecordSize + 3 * 8;
+
+template <typename Sink>
+uint8_t* Room(Sink& sink, uint8_t* p, size_t bytes) {
+    const size_t need = bytes + kFixedBytesAtMost;
+    return static_cast<size_t>(sink.end - p) >= need ? p : sink.More(p, need);
+}
 
 template <typename T>
 uint8_t* Put(uint8_t* p, T value) {
@@ -72,21 +89,23 @@ uint8_t* PutString(uint8_t* p, const std::string& utf8, bool& overlong) {
     return PutBytes(p, bytes);
 }
 
-template <typename T, typename PutElement>
-uint8_t* PutArray(uint8_t* p, const std::optional<std::vector<T>>& array, PutElement put) {
+// The dimension count, then for a sized array its element count, lower bound 0 and elements.
+template <typename T>
+uint8_t* PutArrayHeader(uint8_t* p, const std::optional<std::vector<T>>& array) {
     if (!array) {
         return Put(p, int16_t{0});
     }
     p = Put(p, int16_t{1});
     p = Put(p, static_cast<int32_t>(array->size()));
-    p = Put(p, int32_t{0});
-    for (const T& element : *array) {
-        p = put(p, element);
-    }
-    return p;
+    return Put(p, int32_t{0});
 }
 
-uint8_t* PutRecord(uint8_t* p, const AirportRecord& r, bool& overlong) {
+template <typename Sink>
+uint8_t* PutRecord(Sink& sink, uint8_t* p, const AirportRecord& r, bool& overlong) {
+    p = Room(sink, p,
+             r.ident.size() + r.name.size() + r.groundFreq.size() + r.towerFreq.size() +
+                 r.approachFreq.size() + r.centerFreq.size() + r.ctafFreq.size() +
+                 r.runwayName.size());
     p = PutString(p, r.ident, overlong);
     p = Put(p, r.lat);
     p = Put(p, r.lon);
@@ -104,53 +123,62 @@ uint8_t* PutRecord(uint8_t* p, const AirportRecord& r, bool& overlong) {
     p = Put(p, r.runwayWidth);
     p = Put(p, r.runwayHeading);
     p = Put(p, r.runwayHasIls);
-    p = PutArray(p, r.taxiNodes, [](uint8_t* q, const TaxiNode& n) {
-        q = Put(q, n.kind);
-        q = Put(q, n.lat);
-        return Put(q, n.lon);
-    });
+    if (r.taxiNodes) {
+        p = Room(sink, p, r.taxiNodes->size() * kMinTaxiNodeBytes);
+    }
+    p = PutArrayHeader(p, r.taxiNodes);
+    if (r.taxiNodes) {
+        for (const TaxiNode& n : *r.taxiNodes) {
+            p = Put(p, n.kind);
+            p = Put(p, n.lat);
+            p = Put(p, n.lon);
+        }
+    }
     p = Put(p, r.taxiNodeCount);
-    p = PutArray(p, r.parking, [&overlong](uint8_t* q, const ParkingSpot& s) {
-        q = PutString(q, s.name, overlong);
-        q = Put(q, s.radiusFt);
-        q = Put(q, s.lat);
-        q = Put(q, s.lon);
-        return Put(q, s.unavailable);
-    });
+    p = PutArrayHeader(p, r.parking);
+    if (r.parking) {
+        for (const ParkingSpot& s : *r.parking) {
+            p = Room(sink, p, kMinParkingBytes + s.name.size());
+            p = PutString(p, s.name, overlong);
+            p = Put(p, s.radiusFt);
+            p = Put(p, s.lat);
+            p = Put(p, s.lon);
+            p = Put(p, s.unavailable);
+        }
+    }
     p = Put(p, r.parkingCount);
-    p = PutArray(p, r.taxiPaths, [&overlong](uint8_t* q, const TaxiPath& t) {
-        q = Put(q, t.kind);
-        q = Put(q, t.startNode);
-        q = Put(q, t.endNode);
-        return PutString(q, t.name, overlong);
-    });
+    p = PutArrayHeader(p, r.taxiPaths);
+    if (r.taxiPaths) {
+        for (const TaxiPath& t : *r.taxiPaths) {
+            p = Room(sink, p, kMinTaxiPathBytes + t.name.size());
+            p = Put(p, t.kind);
+            p = Put(p, t.startNode);
+            p = Put(p, t.endNode);
+            p = PutString(p, t.name, overlong);
+        }
+    }
     return Put(p, r.taxiPathCount);
 }
 
-// No fewer bytes than the record takes in the file: its texts are counted in UTF-8, where no
-// character is shorter than in Windows-1252.
-size_t RecordBytesAtMost(const AirportRecord& r) {
-    size_t n = kBlankRecordSize + r.ident.size() + r.name.size() + r.groundFreq.size() +
-               r.towerFreq.size() + r.approachFreq.size() + r.centerFreq.size() +
-               r.ctafFreq.size() + r.runwayName.size();
-    const size_t arrayHeader = 8;  // element count and lower bound
-    if (r.taxiNodes) {
-        n += arrayHeader + r.taxiNodes->size() * kMinTaxiNodeBytes;
+// Room in a vector that grows; `bytes` holds the encoding up to the last position returned.
+struct VectorSink {
+    explicit VectorSink(size_t initial) : bytes(initial), end(bytes.data() + bytes.size()) {}
+    uint8_t* Begin() { return bytes.data(); }
+
+    std::vector<uint8_t> bytes;
+    uint8_t* end;
+
+    uint8_t* More(uint8_t* p, size_t n) {
+        const size_t used = static_cast<size_t>(p - bytes.data());
+        bytes.resize(std::max(used + n, 2 * bytes.size()));
+        end = bytes.data() + bytes.size();
+        return bytes.data() + used;
     }
-    if (r.parking) {
-        n += arrayHeader;
-        for (const ParkingSpot& p : *r.parking) {
-            n += kMinParkingBytes + p.name.size();
-        }
+    std::vector<uint8_t> Take(const uint8_t* p) {
+        bytes.resize(static_cast<size_t>(p - bytes.data()));
+        return std::move(bytes);
     }
-    if (r.taxiPaths) {
-        n += arrayHeader;
-        for (const TaxiPath& t : *r.taxiPaths) {
-            n += kMinTaxiPathBytes + t.name.size();
-        }
-    }
-    return n;
-}
+};
 
 // Why a record could not be read.
 enum class Damage { None, Truncated, Malformed };
@@ -287,28 +315,32 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
 }  // namespace
 
 void EncodeAirportRecord(ByteWriter& out, const AirportRecord& r) {
-    std::vector<uint8_t> bytes(RecordBytesAtMost(r));
+    VectorSink sink(1024);
     bool overlong = false;  // cut at 65535 bytes: WriteAirportDatabase refuses such records
-    const uint8_t* end = PutRecord(bytes.data(), r, overlong);
-    out.Bytes(std::string_view(reinterpret_cast<const char*>(bytes.data()),
-                               static_cast<size_t>(end - bytes.data())));
+    const std::vector<uint8_t> bytes = sink.Take(PutRecord(sink, sink.Begin(), r, overlong));
+    out.Bytes(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 std::vector<uint8_t> EncodeAirportDatabase(const std::vector<AirportRecord>& airports) {
-    // Sized once: a world's database runs to tens of megabytes.
-    size_t bound = kBlankRecordSize;
+    // Sized about right once, without walking every element: a world's database runs to tens of
+    // megabytes, and each doubling would copy it.
+    constexpr size_t kNameGuess = 16;
+    size_t guess = kFixedBytesAtMost;
     for (const AirportRecord& r : airports) {
-        bound += RecordBytesAtMost(r);
+        guess += kFixedBytesAtMost + r.ident.size() + r.name.size() + r.groundFreq.size() +
+                 r.towerFreq.size() + r.approachFreq.size() + r.centerFreq.size() +
+                 r.ctafFreq.size() + r.runwayName.size() +
+                 (r.taxiNodes ? r.taxiNodes->size() * kMinTaxiNodeBytes : 0) +
+                 (r.parking ? r.parking->size() * (kMinParkingBytes + kNameGuess) : 0) +
+                 (r.taxiPaths ? r.taxiPaths->size() * (kMinTaxiPathBytes + kNameGuess) : 0);
     }
-    std::vector<uint8_t> bytes(bound);
+    VectorSink sink(guess);
     bool overlong = false;
-    uint8_t* p = bytes.data();
+    uint8_t* p = sink.Begin();
     for (const AirportRecord& r : airports) {
-        p = PutRecord(p, r, overlong);
+        p = PutRecord(sink, p, r, overlong);
     }
-    p = PutRecord(p, AirportRecord{}, overlong);
-    bytes.resize(static_cast<size_t>(p - bytes.data()));
-    return bytes;
+    return sink.Take(PutRecord(sink, p, AirportRecord{}, overlong));
 }
 
 AirportDatabaseRead DecodeAirportDatabase(std::span<const uint8_t> bytes, int32_t airportCount) {
@@ -397,23 +429,37 @@ void AirportDatabaseWriter::Discard() {
     }
 }
 
+// The writer's buffer as room for the encoder: when it runs out, what it holds goes to the file.
+struct AirportDatabaseWriter::Sink {
+    AirportDatabaseWriter& writer;
+    uint8_t* end;
+
+    uint8_t* More(uint8_t* p, size_t n) {
+        writer.used_ = static_cast<size_t>(p - writer.buffer_.get());
+        writer.Flush();
+        if (writer.capacity_ < n) {
+            // A megabyte, or a part larger than that on its own.
+            writer.capacity_ = std::max(kBufferBytes, n);
+            writer.buffer_ = std::make_unique_for_overwrite<uint8_t[]>(writer.capacity_);
+        }
+        end = writer.buffer_.get() + writer.capacity_;
+        return writer.buffer_.get();
+    }
+};
+
 void AirportDatabaseWriter::Add(const AirportRecord& record) {
     if (finished_ || !refusal_.empty()) {
         return;
     }
-    const size_t bound = RecordBytesAtMost(record);
-    if (capacity_ - used_ < bound) {
-        Flush();
-        if (capacity_ < bound) {
-            // A megabyte, or a record larger than that on its own.
-            capacity_ = std::max(kBufferBytes, bound);
-            buffer_ = std::make_unique_for_overwrite<uint8_t[]>(capacity_);
-        }
+    if (!buffer_) {
+        capacity_ = kBufferBytes;
+        buffer_ = std::make_unique_for_overwrite<uint8_t[]>(capacity_);
     }
+    Sink sink{*this, buffer_.get() + capacity_};
     bool overlong = false;
-    const uint8_t* end = PutRecord(buffer_.get() + used_, record, overlong);
+    const uint8_t* end = PutRecord(sink, buffer_.get() + used_, record, overlong);
     if (overlong) {
-        // The file cannot hold the text; the record's bytes are dropped with everything after.
+        // The file cannot hold the text: nothing more is written, and Finish refuses the file.
         refusal_ = "a text of airport " + record.ident + " is longer than 65535 bytes";
         return;
     }

@@ -72,7 +72,7 @@ class AirportOutput {
 };
 
 // Writes a database record by record: the records go to FILE.new through one reused buffer of
-// about a megabyte, so a world's tens of megabytes never stand whole in memory. Finish flushes
+// a megabyte, so a world's tens of megabytes never stand whole in memory. Finish flushes
 // the file to the disk and renames it over FILE, so an interrupted or failed write leaves the old
 // database as it was; until then (or when it fails) FILE.new is removed on destruction. Errors are
 // kept for Finish: a text longer than 65535 bytes refuses the whole database, and wins over a file
@@ -91,6 +91,7 @@ class AirportDatabaseWriter final : public AirportOutput {
     const std::filesystem::path& TemporaryFile() const { return temp_; }
 
   private:
+    struct Sink;
     void Flush();
     void Discard();
 

@@ -144,6 +144,27 @@ TEST(AirportDatabaseLayout, NonAsciiLettersAnywhereInALongTextAreConverted) {
     EXPECT_EQ(w.Data(), b.out);
 }
 
+TEST(AirportDatabaseLayout, RecordsOfEveryLengthUpToSomeKilobytesAreLaidOutWhole) {
+    // No taxi points, then parking places and taxi paths sized to nothing, after a name of every
+    // length: the most bytes a record puts after its texts without a taxi point or an element.
+    for (size_t length = 0; length <= 4200; ++length) {
+        AirportRecord r;
+        r.name = std::string(length, 'N');
+        r.parking = std::vector<ParkingSpot>{};
+        r.taxiPaths = std::vector<TaxiPath>{};
+        ByteWriter w;
+        EncodeAirportRecord(w, r);
+        Bytes b;
+        b.Str("").F64(0).F64(0).Str(r.name).Str("").Str("").Str("").Str("").Str("").Str("");
+        b.F64(0).F64(0).I32(0).I32(0).I32(0).I16(0).I16(0);
+        b.I16(0).I16(0);
+        b.I16(1).I32(0).I32(0).I16(0);
+        b.I16(1).I32(0).I32(0).I16(0);
+        ASSERT_EQ(w.Data(), b.out) << length;
+        ASSERT_EQ(w.Size(), 92 + length);
+    }
+}
+
 TEST(AirportDatabaseLayout, TwoAirportsMakeThreeRecordsAndReadBackExactly) {
     const std::vector<AirportRecord> airports = {BoeingField(), Zurich()};
     const std::vector<uint8_t> file = EncodeAirportDatabase(airports);
