@@ -88,8 +88,6 @@ class AirportDatabaseWriter final : public AirportOutput {
     // Only the first call does anything; later ones give the same answer.
     std::string Finish() override;
 
-    const std::filesystem::path& TemporaryFile() const { return temp_; }
-
   private:
     struct Sink;
     void Flush();
