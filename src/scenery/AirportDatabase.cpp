@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +18,8 @@ namespace corvane::scenery {
 namespace {
 
 constexpr size_t kMaxStringBytes = 0xFFFF;
+// What the database writer gathers before each write.
+constexpr size_t kBufferBytes = size_t{1} << 20;
 
 // The least bytes one element can take, so an element count can be checked against what is left
 // before anything is allocated.
@@ -24,43 +27,158 @@ constexpr size_t kMinTaxiNodeBytes = 4 + 8 + 8;
 constexpr size_t kMinParkingBytes = 2 + 4 + 8 + 8 + 1;
 constexpr size_t kMinTaxiPathBytes = 4 + 4 + 4 + 2;
 
+// Eight bytes at a time: most texts are plain ASCII, the same bytes in both encodings.
 bool IsAscii(const std::string& text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
+    const char* p = text.data();
+    size_t n = text.size();
+    uint64_t seen = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        uint64_t word;
+        std::memcpy(&word, p, 8);
+        seen |= word;
     }
-    return true;
+    for (; n > 0; ++p, --n) {
+        seen |= static_cast<unsigned char>(*p);
+    }
+    return (seen & 0x8080808080808080ULL) == 0;
 }
 
-void PutString(ByteWriter& out, const std::string& utf8) {
-    // Most texts are plain ASCII, the same bytes in both encodings.
+// A record is laid out in place in a buffer a sink provides, so no byte goes through a growing
+// vector. The write position is passed by value and returned, never kept in memory where each byte
+// stored could be taken to change it. Before each part whose size is known (the fixed fields with
+// the record's own texts, the taxi points, each parking place and each taxi path) the sink is asked
+// for room for that part plus kFixedBytesAtMost, which covers whatever fixed fields follow; a sink
+// out of room hands out fresh room (the file writer writes out what it holds, a vector grows).
+// Texts are counted in UTF-8, where no character is shorter than in Windows-1252.
+//
+// A sink has `end`, where its room ends, and More(p, n), which returns a position with room for
+// n bytes, keeping what lies before p.
+//
+// The bytes of a record that do not depend on its texts and elements: the blank record's, and the
+// element count and lower bound of each of the three arrays when sized.
+constexpr size_t kFixedBytesAtMost = kBlankRecordSize + 3 * 8;
+
+template <typename Sink>
+uint8_t* Room(Sink& sink, uint8_t* p, size_t bytes) {
+    const size_t need = bytes + kFixedBytesAtMost;
+    return static_cast<size_t>(sink.end - p) >= need ? p : sink.More(p, need);
+}
+
+template <typename T>
+uint8_t* Put(uint8_t* p, T value) {
+    std::memcpy(p, &value, sizeof(T));
+    return p + sizeof(T);
+}
+
+uint8_t* PutBytes(uint8_t* p, const std::string& bytes) {
+    p = Put(p, static_cast<uint16_t>(bytes.size()));
+    std::memcpy(p, bytes.data(), bytes.size());
+    return p + bytes.size();
+}
+
+// A text longer than 65535 bytes in the file is cut there and `overlong` set.
+uint8_t* PutString(uint8_t* p, const std::string& utf8, bool& overlong) {
     if (utf8.size() <= kMaxStringBytes && IsAscii(utf8)) {
-        out.U16(static_cast<uint16_t>(utf8.size()));
-        out.Bytes(utf8);
-        return;
+        return PutBytes(p, utf8);
     }
     std::string bytes = Utf8ToCp1252(utf8);
     if (bytes.size() > kMaxStringBytes) {
-        bytes.resize(kMaxStringBytes);  // WriteAirportDatabase refuses such records first
+        bytes.resize(kMaxStringBytes);
+        overlong = true;
     }
-    out.U16(static_cast<uint16_t>(bytes.size()));
-    out.Bytes(bytes);
+    return PutBytes(p, bytes);
 }
 
-template <typename T, typename PutElement>
-void PutArray(ByteWriter& out, const std::optional<std::vector<T>>& array, PutElement put) {
+// The dimension count, then for a sized array its element count, lower bound 0 and elements.
+template <typename T>
+uint8_t* PutArrayHeader(uint8_t* p, const std::optional<std::vector<T>>& array) {
     if (!array) {
-        out.I16(0);
-        return;
+        return Put(p, int16_t{0});
     }
-    out.I16(1);
-    out.I32(static_cast<int32_t>(array->size()));
-    out.I32(0);
-    for (const T& element : *array) {
-        put(out, element);
-    }
+    p = Put(p, int16_t{1});
+    p = Put(p, static_cast<int32_t>(array->size()));
+    return Put(p, int32_t{0});
 }
+
+template <typename Sink>
+uint8_t* PutRecord(Sink& sink, uint8_t* p, const AirportRecord& r, bool& overlong) {
+    p = Room(sink, p,
+             r.ident.size() + r.name.size() + r.groundFreq.size() + r.towerFreq.size() +
+                 r.approachFreq.size() + r.centerFreq.size() + r.ctafFreq.size() +
+                 r.runwayName.size());
+    p = PutString(p, r.ident, overlong);
+    p = Put(p, r.lat);
+    p = Put(p, r.lon);
+    p = PutString(p, r.name, overlong);
+    p = PutString(p, r.groundFreq, overlong);
+    p = PutString(p, r.towerFreq, overlong);
+    p = PutString(p, r.approachFreq, overlong);
+    p = PutString(p, r.centerFreq, overlong);
+    p = PutString(p, r.ctafFreq, overlong);
+    p = PutString(p, r.runwayName, overlong);
+    p = Put(p, r.runwayLat);
+    p = Put(p, r.runwayLon);
+    p = Put(p, r.fieldElevation);
+    p = Put(p, r.runwayLength);
+    p = Put(p, r.runwayWidth);
+    p = Put(p, r.runwayHeading);
+    p = Put(p, r.runwayHasIls);
+    if (r.taxiNodes) {
+        p = Room(sink, p, r.taxiNodes->size() * kMinTaxiNodeBytes);
+    }
+    p = PutArrayHeader(p, r.taxiNodes);
+    if (r.taxiNodes) {
+        for (const TaxiNode& n : *r.taxiNodes) {
+            p = Put(p, n.kind);
+            p = Put(p, n.lat);
+            p = Put(p, n.lon);
+        }
+    }
+    p = Put(p, r.taxiNodeCount);
+    p = PutArrayHeader(p, r.parking);
+    if (r.parking) {
+        for (const ParkingSpot& s : *r.parking) {
+            p = Room(sink, p, kMinParkingBytes + s.name.size());
+            p = PutString(p, s.name, overlong);
+            p = Put(p, s.radiusFt);
+            p = Put(p, s.lat);
+            p = Put(p, s.lon);
+            p = Put(p, s.unavailable);
+        }
+    }
+    p = Put(p, r.parkingCount);
+    p = PutArrayHeader(p, r.taxiPaths);
+    if (r.taxiPaths) {
+        for (const TaxiPath& t : *r.taxiPaths) {
+            p = Room(sink, p, kMinTaxiPathBytes + t.name.size());
+            p = Put(p, t.kind);
+            p = Put(p, t.startNode);
+            p = Put(p, t.endNode);
+            p = PutString(p, t.name, overlong);
+        }
+    }
+    return Put(p, r.taxiPathCount);
+}
+
+// Room in a vector that grows; `bytes` holds the encoding up to the last position returned.
+struct VectorSink {
+    explicit VectorSink(size_t initial) : bytes(initial), end(bytes.data() + bytes.size()) {}
+    uint8_t* Begin() { return bytes.data(); }
+
+    std::vector<uint8_t> bytes;
+    uint8_t* end;
+
+    uint8_t* More(uint8_t* p, size_t n) {
+        const size_t used = static_cast<size_t>(p - bytes.data());
+        bytes.resize(std::max(used + n, 2 * bytes.size()));
+        end = bytes.data() + bytes.size();
+        return bytes.data() + used;
+    }
+    std::vector<uint8_t> Take(const uint8_t* p) {
+        bytes.resize(static_cast<size_t>(p - bytes.data()));
+        return std::move(bytes);
+    }
+};
 
 // Why a record could not be read.
 enum class Damage { None, Truncated, Malformed };
@@ -165,35 +283,6 @@ class RecordReader {
     Damage damage_ = Damage::None;
 };
 
-bool TooLong(const std::string& utf8) {
-    // Each character takes at most one byte in the file and at least one in UTF-8.
-    return utf8.size() > kMaxStringBytes && Utf8ToCp1252(utf8).size() > kMaxStringBytes;
-}
-
-bool HasOverlongText(const AirportRecord& r) {
-    for (const std::string* s : {&r.ident, &r.name, &r.groundFreq, &r.towerFreq, &r.approachFreq,
-                                 &r.centerFreq, &r.ctafFreq, &r.runwayName}) {
-        if (TooLong(*s)) {
-            return true;
-        }
-    }
-    if (r.parking) {
-        for (const ParkingSpot& p : *r.parking) {
-            if (TooLong(p.name)) {
-                return true;
-            }
-        }
-    }
-    if (r.taxiPaths) {
-        for (const TaxiPath& t : *r.taxiPaths) {
-            if (TooLong(t.name)) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 // Makes a finished rename survive a power cut; a folder that cannot be synced is no error.
 void SyncFolder(const std::filesystem::path& folder) {
     const int fd =
@@ -226,83 +315,32 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
 }  // namespace
 
 void EncodeAirportRecord(ByteWriter& out, const AirportRecord& r) {
-    PutString(out, r.ident);
-    out.F64(r.lat);
-    out.F64(r.lon);
-    PutString(out, r.name);
-    PutString(out, r.groundFreq);
-    PutString(out, r.towerFreq);
-    PutString(out, r.approachFreq);
-    PutString(out, r.centerFreq);
-    PutString(out, r.ctafFreq);
-    PutString(out, r.runwayName);
-    out.F64(r.runwayLat);
-    out.F64(r.runwayLon);
-    out.I32(r.fieldElevation);
-    out.I32(r.runwayLength);
-    out.I32(r.runwayWidth);
-    out.I16(r.runwayHeading);
-    out.I16(r.runwayHasIls);
-    PutArray(out, r.taxiNodes, [](ByteWriter& w, const TaxiNode& n) {
-        w.I32(n.kind);
-        w.F64(n.lat);
-        w.F64(n.lon);
-    });
-    out.I16(r.taxiNodeCount);
-    PutArray(out, r.parking, [](ByteWriter& w, const ParkingSpot& p) {
-        PutString(w, p.name);
-        w.I32(p.radiusFt);
-        w.F64(p.lat);
-        w.F64(p.lon);
-        w.U8(p.unavailable);
-    });
-    out.I16(r.parkingCount);
-    PutArray(out, r.taxiPaths, [](ByteWriter& w, const TaxiPath& t) {
-        w.I32(t.kind);
-        w.I32(t.startNode);
-        w.I32(t.endNode);
-        PutString(w, t.name);
-    });
-    out.I16(r.taxiPathCount);
-}
-
-// No fewer bytes than the record takes in the file (its texts counted in UTF-8, never shorter).
-size_t RecordBytesAtMost(const AirportRecord& r) {
-    size_t n = kBlankRecordSize + r.ident.size() + r.name.size() + r.groundFreq.size() +
-               r.towerFreq.size() + r.approachFreq.size() + r.centerFreq.size() +
-               r.ctafFreq.size() + r.runwayName.size();
-    const size_t arrayHeader = 8;  // element count and lower bound
-    if (r.taxiNodes) {
-        n += arrayHeader + r.taxiNodes->size() * kMinTaxiNodeBytes;
-    }
-    if (r.parking) {
-        n += arrayHeader;
-        for (const ParkingSpot& p : *r.parking) {
-            n += kMinParkingBytes + p.name.size();
-        }
-    }
-    if (r.taxiPaths) {
-        n += arrayHeader;
-        for (const TaxiPath& t : *r.taxiPaths) {
-            n += kMinTaxiPathBytes + t.name.size();
-        }
-    }
-    return n;
+    VectorSink sink(1024);
+    bool overlong = false;  // cut at 65535 bytes: WriteAirportDatabase refuses such records
+    const std::vector<uint8_t> bytes = sink.Take(PutRecord(sink, sink.Begin(), r, overlong));
+    out.Bytes(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 std::vector<uint8_t> EncodeAirportDatabase(const std::vector<AirportRecord>& airports) {
-    ByteWriter out;
-    // Sized once: a world's database runs to tens of megabytes.
-    size_t bytes = kBlankRecordSize;
+    // Sized about right once, without walking every element: a world's database runs to tens of
+    // megabytes, and each doubling would copy it.
+    constexpr size_t kNameGuess = 16;
+    size_t guess = kFixedBytesAtMost;
     for (const AirportRecord& r : airports) {
-        bytes += RecordBytesAtMost(r);
+        guess += kFixedBytesAtMost + r.ident.size() + r.name.size() + r.groundFreq.size() +
+                 r.towerFreq.size() + r.approachFreq.size() + r.centerFreq.size() +
+                 r.ctafFreq.size() + r.runwayName.size() +
+                 (r.taxiNodes ? r.taxiNodes->size() * kMinTaxiNodeBytes : 0) +
+                 (r.parking ? r.parking->size() * (kMinParkingBytes + kNameGuess) : 0) +
+                 (r.taxiPaths ? r.taxiPaths->size() * (kMinTaxiPathBytes + kNameGuess) : 0);
     }
-    out.Reserve(bytes);
+    VectorSink sink(guess);
+    bool overlong = false;
+    uint8_t* p = sink.Begin();
     for (const AirportRecord& r : airports) {
-        EncodeAirportRecord(out, r);
+        p = PutRecord(sink, p, r, overlong);
     }
-    EncodeAirportRecord(out, AirportRecord{});
-    return out.Take();
+    return sink.Take(PutRecord(sink, p, AirportRecord{}, overlong));
 }
 
 AirportDatabaseRead DecodeAirportDatabase(std::span<const uint8_t> bytes, int32_t airportCount) {
@@ -363,52 +401,125 @@ AirportDatabaseFile ReadAirportDatabase(const std::filesystem::path& file, int32
     return result;
 }
 
-std::string WriteAirportDatabase(const std::filesystem::path& file,
-                                 const std::vector<AirportRecord>& airports) {
-    for (const AirportRecord& r : airports) {
-        if (HasOverlongText(r)) {
-            return "a text of airport " + r.ident + " is longer than 65535 bytes";
+AirportDatabaseWriter::AirportDatabaseWriter(std::filesystem::path file)
+    : file_(std::move(file)), temp_(file_) {
+    temp_ += ".new";
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
+        ioError_ = "cannot create " + temp_.string() + ": " + ErrnoText(errno);
+    } else {
+        created_ = true;
+    }
+}
+
+AirportDatabaseWriter::~AirportDatabaseWriter() {
+    Discard();
+}
+
+// Closes the file and removes it, unless it has become the database.
+void AirportDatabaseWriter::Discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (created_) {
+        std::error_code ignored;
+        std::filesystem::remove(temp_, ignored);
+        created_ = false;
+    }
+}
+
+// The writer's buffer as room for the encoder: when it runs out, what it holds goes to the file.
+struct AirportDatabaseWriter::Sink {
+    AirportDatabaseWriter& writer;
+    uint8_t* end;
+
+    uint8_t* More(uint8_t* p, size_t n) {
+        writer.used_ = static_cast<size_t>(p - writer.buffer_.get());
+        writer.Flush();
+        if (writer.capacity_ < n) {
+            // A megabyte, or a part larger than that on its own.
+            writer.capacity_ = std::max(kBufferBytes, n);
+            writer.buffer_ = std::make_unique_for_overwrite<uint8_t[]>(writer.capacity_);
+        }
+        end = writer.buffer_.get() + writer.capacity_;
+        return writer.buffer_.get();
+    }
+};
+
+void AirportDatabaseWriter::Add(const AirportRecord& record) {
+    if (finished_ || !refusal_.empty()) {
+        return;
+    }
+    if (!buffer_) {
+        capacity_ = kBufferBytes;
+        buffer_ = std::make_unique_for_overwrite<uint8_t[]>(capacity_);
+    }
+    Sink sink{*this, buffer_.get() + capacity_};
+    bool overlong = false;
+    const uint8_t* end = PutRecord(sink, buffer_.get() + used_, record, overlong);
+    if (overlong) {
+        // The file cannot hold the text: nothing more is written, and Finish refuses the file.
+        refusal_ = "a text of airport " + record.ident + " is longer than 65535 bytes";
+        return;
+    }
+    used_ = static_cast<size_t>(end - buffer_.get());
+}
+
+void AirportDatabaseWriter::Flush() {
+    if (used_ > 0 && ioError_.empty() && !WriteAll(fd_, buffer_.get(), used_)) {
+        ioError_ = "cannot write " + temp_.string() + ": " + ErrnoText(errno);
+    }
+    used_ = 0;
+}
+
+std::string AirportDatabaseWriter::Finish() {
+    if (finished_) {
+        return result_;
+    }
+    Add(AirportRecord{});
+    finished_ = true;
+    Flush();
+    if (ioError_.empty() && ::fsync(fd_) != 0) {
+        ioError_ = "cannot write " + temp_.string() + ": " + ErrnoText(errno);
+    }
+    if (fd_ >= 0) {
+        const int closed = ::close(fd_);
+        fd_ = -1;
+        if (closed != 0 && ioError_.empty()) {
+            ioError_ = "cannot write " + temp_.string() + ": " + ErrnoText(errno);
         }
     }
-    std::filesystem::path temp = file;
-    temp += ".new";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return "cannot create " + temp.string() + ": " + ErrnoText(errno);
-    }
-    // The records go out a megabyte at a time, as EncodeAirportDatabase would lay them out, so a
-    // world of tens of megabytes never stands whole in memory a second time.
-    constexpr size_t kChunk = 1 << 20;
-    ByteWriter chunk;
-    chunk.Reserve(2 * kChunk);
-    const AirportRecord blank;
-    bool ok = true;
-    for (size_t i = 0; ok && i <= airports.size(); ++i) {
-        EncodeAirportRecord(chunk, i < airports.size() ? airports[i] : blank);
-        if (chunk.Size() >= kChunk || i == airports.size()) {
-            ok = WriteAll(fd, chunk.Data().data(), chunk.Size());
-            chunk.Clear();
-        }
-    }
-    ok = ok && ::fsync(fd) == 0;
-    int error = ok ? 0 : errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    std::error_code ignored;
-    if (!ok) {
-        std::filesystem::remove(temp, ignored);
-        return "cannot write " + temp.string() + ": " + ErrnoText(error);
+    buffer_.reset();
+    capacity_ = 0;
+    if (!refusal_.empty() || !ioError_.empty()) {
+        Discard();
+        result_ = refusal_.empty() ? ioError_ : refusal_;
+        return result_;
     }
     std::error_code ec;
-    std::filesystem::rename(temp, file, ec);
+    std::filesystem::rename(temp_, file_, ec);
     if (ec) {
-        std::filesystem::remove(temp, ignored);
-        return "cannot replace " + file.string() + ": " + ec.message();
+        Discard();
+        result_ = "cannot replace " + file_.string() + ": " + ec.message();
+        return result_;
     }
-    SyncFolder(file.parent_path());
-    return {};
+    created_ = false;  // it is the database now
+    SyncFolder(file_.parent_path());
+    return result_;
+}
+
+std::unique_ptr<AirportOutput> OpenAirportDatabase(const std::filesystem::path& file) {
+    return std::make_unique<AirportDatabaseWriter>(file);
+}
+
+std::string WriteAirportDatabase(const std::filesystem::path& file,
+                                 const std::vector<AirportRecord>& airports) {
+    AirportDatabaseWriter writer(file);
+    for (const AirportRecord& r : airports) {
+        writer.Add(r);
+    }
+    return writer.Finish();
 }
 
 std::string ComboLine(const AirportRecord& record) {

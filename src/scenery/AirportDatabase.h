@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -60,9 +61,56 @@ struct AirportDatabaseFile {
 // gives an error and no airports.
 AirportDatabaseFile ReadAirportDatabase(const std::filesystem::path& file, int32_t airportCount);
 
-// Replaces `file` with the database of `airports`: the bytes go to a new file beside it, are
-// flushed to the disk, and that file is renamed over the old one, so an interrupted or failed
-// write leaves the old database as it was. Returns an empty string on success, else the reason.
+// Where airports go one at a time, in order, to become a database. Finish adds the blank record
+// and returns an empty string or why no database could be made. An output destroyed before a
+// successful Finish leaves nothing behind.
+class AirportOutput {
+  public:
+    virtual ~AirportOutput() = default;
+    virtual void Add(const AirportRecord& record) = 0;
+    virtual std::string Finish() = 0;
+};
+
+// Writes a database record by record: the records go to FILE.new through one reused buffer of
+// a megabyte, so a world's tens of megabytes never stand whole in memory. Finish flushes
+// the file to the disk and renames it over FILE, so an interrupted or failed write leaves the old
+// database as it was; until then (or when it fails) FILE.new is removed on destruction. Errors are
+// kept for Finish: a text longer than 65535 bytes refuses the whole database, and wins over a file
+// that could not be created or written.
+class AirportDatabaseWriter final : public AirportOutput {
+  public:
+    explicit AirportDatabaseWriter(std::filesystem::path file);
+    ~AirportDatabaseWriter() override;
+    AirportDatabaseWriter(const AirportDatabaseWriter&) = delete;
+    AirportDatabaseWriter& operator=(const AirportDatabaseWriter&) = delete;
+
+    void Add(const AirportRecord& record) override;
+    // Only the first call does anything; later ones give the same answer.
+    std::string Finish() override;
+
+  private:
+    struct Sink;
+    void Flush();
+    void Discard();
+
+    std::filesystem::path file_;
+    std::filesystem::path temp_;
+    int fd_ = -1;
+    bool created_ = false;  // temp_ is ours to remove
+    std::unique_ptr<uint8_t[]> buffer_;
+    size_t capacity_ = 0;
+    size_t used_ = 0;
+    std::string refusal_;  // an overlong text
+    std::string ioError_;  // the first failure to create or write temp_
+    bool finished_ = false;
+    std::string result_;
+};
+
+// The file writer as an output, for the first-run build.
+std::unique_ptr<AirportOutput> OpenAirportDatabase(const std::filesystem::path& file);
+
+// Replaces `file` with the database of `airports` through an AirportDatabaseWriter. Returns an
+// empty string on success, else the reason.
 std::string WriteAirportDatabase(const std::filesystem::path& file,
                                  const std::vector<AirportRecord>& airports);
 

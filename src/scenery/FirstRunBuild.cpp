@@ -17,6 +17,11 @@ void FirstRunBuild::SetText1Observer(std::function<void(const std::string&)> obs
     text1Observer_ = std::move(observer);
 }
 
+void FirstRunBuild::SetDatabase(fs::path workDir, DatabaseOpener open) {
+    workDir_ = std::move(workDir);
+    openDatabase_ = std::move(open);
+}
+
 void FirstRunBuild::SetText1(const std::string& text) {
     text1_ = text;
     if (text1Observer_) {
@@ -26,6 +31,7 @@ void FirstRunBuild::SetText1(const std::string& text) {
 
 BuildState FirstRunBuild::Fail(MessageBoxes& boxes, const std::string& text) {
     state_ = BuildState::Failed;
+    database_.reset();  // nothing half-written stays
     boxes.Show(BoxIcon::Exclamation, text);
     return state_;
 }
@@ -101,6 +107,9 @@ BuildState FirstRunBuild::Start(MessageBoxes& boxes) {
     }
     progressValue_ = 0;
     progressMaximum_ = bglFileCount_ + 1;
+    if (openDatabase_) {
+        database_ = openDatabase_(workDir_ / shell::kAirportsFileName);
+    }
     state_ = BuildState::Scanning;
     return state_;
 }
@@ -142,10 +151,21 @@ TickResult FirstRunBuild::Tick(MessageBoxes& boxes) {
         return TickResult::Failed;
     }
     if (HasBglSignature(bglBuffer_)) {
-        BglReport report = ScanBglHeader(bglBuffer_, grid_, airports_);
+        BglReport report = ScanBglHeader(bglBuffer_, grid_, fileAirports_);
         if (!report.Clean()) {
             damagedFiles_.push_back({file, std::move(report)});
         }
+        // Written as they come, so a world's airports need not all stand in memory at the end.
+        for (AirportRecord& airport : fileAirports_) {
+            if (database_) {
+                database_->Add(airport);
+            }
+            if (keepAirports_) {
+                airports_.push_back(std::move(airport));
+            }
+        }
+        airportsDecoded_ += static_cast<int32_t>(fileAirports_.size());
+        fileAirports_.clear();
     } else {
         ++filesWithoutSignature_;
     }
@@ -153,17 +173,23 @@ TickResult FirstRunBuild::Tick(MessageBoxes& boxes) {
     return TickResult::ScannedFile;
 }
 
-BuildState FirstRunBuild::Finish(const fs::path& workDir, const DatabaseWriter& writeDatabase,
-                                 MessageBoxes& boxes) {
+BuildState FirstRunBuild::Finish(MessageBoxes& boxes) {
     if (state_ != BuildState::AllScanned) {
         return state_;
     }
     SetText1(kCreatingDatabaseText);
     std::vector<uint8_t>().swap(bglBuffer_);
-    const fs::path database = workDir / shell::kAirportsFileName;
-    const fs::path cfg = workDir / shell::kConfigFileName;
-    config_.AirportCount = static_cast<int32_t>(airports_.size());
-    std::string error = writeDatabase(database, airports_);
+    std::vector<AirportRecord>().swap(fileAirports_);
+    if (!database_) {
+        // A build set up to scan alone: there is no folder to write to (or delete from).
+        return Fail(boxes,
+                    "The airport database could not be written: no folder was given for it.");
+    }
+    const fs::path database = workDir_ / shell::kAirportsFileName;
+    const fs::path cfg = workDir_ / shell::kConfigFileName;
+    config_.AirportCount = airportsDecoded_;
+    std::string error = database_->Finish();
+    database_.reset();
     if (!error.empty()) {
         shell::DeleteQuietly(database);
         return Fail(boxes, "The airport database " + database.string() + " could not be written (" +

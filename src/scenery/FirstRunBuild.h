@@ -1,24 +1,30 @@
 #pragma once
 // The first-run build of the airport database, one step per timer tick of the settings window
 // (or per turn of a terminal loop): read scenery.cfg, resolve the area folders, count the BGL
-// files, then decode one file per tick (a tick per skipped area), and finish by handing the
-// airports to the database writer and appending the count to corvane.cfg.
+// files, then decode one file per tick (a tick per skipped area), each file's airports going to
+// the database output at once, and finish by completing the database and appending the count to
+// corvane.cfg.
 //
 //   FirstRunBuild build(config, grid, ListVolumes());
+//   build.SetDatabase(workDir);                   // world_airports.dat there
+//   build.KeepAirports(false);                    // when no list is to be shown
 //   build.SetText1Observer(...);                  // the window repaints Text1 here
 //   if (build.Start(boxes) == BuildState::Scanning)
 //       while (build.Tick(boxes) != TickResult::AllScanned) { ... }   // Scan_Bgl, 5 ms
-//   build.Finish(workDir, WriteDatabase, boxes);
+//   build.Finish(boxes);
 //
 // Start, Tick and Finish show their message boxes through `boxes`; a window must not let a tick
-// run again while one is open. After Failed the program ends: nothing has been written.
+// run again while one is open. After Failed the program ends: nothing has been written (the
+// half-made database is removed).
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "scenery/AirportDatabase.h"
 #include "scenery/BglDecoder.h"
 #include "scenery/CaseFolders.h"
 #include "scenery/SceneryCfg.h"
@@ -62,9 +68,9 @@ enum class TickResult {
     Idle,         // not scanning
 };
 
-// Writes the airports as world_airports.dat at `file`; returns an empty string or the reason.
-using DatabaseWriter = std::function<std::string(const std::filesystem::path& file,
-                                                 const std::vector<AirportRecord>& airports)>;
+// Opens the output that makes world_airports.dat at `file`.
+using DatabaseOpener =
+    std::function<std::unique_ptr<AirportOutput>(const std::filesystem::path& file)>;
 
 class FirstRunBuild {
   public:
@@ -79,16 +85,23 @@ class FirstRunBuild {
     // Told every new Text1 (what is being done or scanned), so a window can repaint at once.
     void SetText1Observer(std::function<void(const std::string&)> observer);
 
+    // The database goes to world_airports.dat in `workDir` (and the count to its corvane.cfg),
+    // through the output `open` makes: the file writer unless a test hands in another. Set before
+    // Start; a build without it only scans, and its Finish fails.
+    void SetDatabase(std::filesystem::path workDir, DatabaseOpener open = OpenAirportDatabase);
+    // Whether the airports are also kept for Airports() and TakeAirports(), as the window's list
+    // needs them; a terminal that shows no list saves their memory. Kept unless told otherwise.
+    void KeepAirports(bool keep) { keepAirports_ = keep; }
+
     // The first-run branch of the load tick, after the magnetic variation has been read.
     BuildState Start(MessageBoxes& boxes);
     // One Scan_Bgl tick.
     TickResult Tick(MessageBoxes& boxes);
-    // The finishing tick: "Creating database", the database, the count appended to corvane.cfg in
-    // `workDir`, the completion box, then "Adding airports to list" (the window fills its list,
+    // The finishing tick: "Creating database", the database completed, the count appended to
+    // corvane.cfg, the completion box, then "Adding airports to list" (the window fills its list,
     // clears Text1 and the progress bar and sets "Done!"). A failed write deletes the half-written
     // database, so the next start asks for the folder again.
-    BuildState Finish(const std::filesystem::path& workDir, const DatabaseWriter& writeDatabase,
-                      MessageBoxes& boxes);
+    BuildState Finish(MessageBoxes& boxes);
 
     BuildState State() const { return state_; }
     const std::string& Text1() const { return text1_; }
@@ -97,9 +110,12 @@ class FirstRunBuild {
     int32_t BglFileCount() const { return bglFileCount_; }
     const std::vector<SceneryArea>& Areas() const { return areas_; }
     size_t AreaIndex() const { return areaIndex_; }
+    // The airports decoded so far, in scan order; none when they are not kept.
     const std::vector<AirportRecord>& Airports() const { return airports_; }
     // The airports for the window's list, once finished.
     std::vector<AirportRecord> TakeAirports() { return std::move(airports_); }
+    // Airports handed to the database output (or decoded, without one).
+    int32_t AirportsDecoded() const { return airportsDecoded_; }
 
     // What did not go as it should, for a terminal or a test: area folders that do not exist
     // (their areas add nothing), and BGL files whose walk ended early.
@@ -123,6 +139,9 @@ class FirstRunBuild {
     const MagneticVariationGrid& grid_;
     DriveLister listDrives_;
     std::function<void(const std::string&)> text1Observer_;
+    std::filesystem::path workDir_;
+    DatabaseOpener openDatabase_;
+    bool keepAirports_ = true;
 
     BuildState state_ = BuildState::NotStarted;
     std::string text1_;
@@ -137,8 +156,11 @@ class FirstRunBuild {
     std::vector<std::filesystem::path> listingFiles_;
     size_t listingNext_ = 0;
 
-    // The file being decoded; kept from tick to tick so its memory is reused.
+    // The file being decoded and its airports; kept from tick to tick so their memory is reused.
     std::vector<uint8_t> bglBuffer_;
+    std::vector<AirportRecord> fileAirports_;
+    std::unique_ptr<AirportOutput> database_;  // open from Start to Finish
+    int32_t airportsDecoded_ = 0;
     std::vector<AirportRecord> airports_;
     std::vector<std::string> missingFolders_;
     std::vector<DamagedFile> damagedFiles_;

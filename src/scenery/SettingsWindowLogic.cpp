@@ -82,6 +82,8 @@ void SettingsWindowLogic::ShowList(std::vector<AirportRecord> airports) {
 SettingsWindowLogic::BuildOutcome SettingsWindowLogic::StartFirstRunBuild() {
     if (!build_) {
         build_ = std::make_unique<FirstRunBuild>(config_, terrain_.MagVarGrid, listDrives_);
+        build_->SetDatabase(workDir_);
+        build_->KeepAirports(keepAirports_);
         build_->SetText1Observer([this](const std::string& text1) { view_.SetActivity(text1); });
     }
     switch (build_->Start(boxes_)) {
@@ -115,10 +117,10 @@ SettingsWindowLogic::BuildOutcome SettingsWindowLogic::ScanBglTick() {
             break;
     }
     // The finishing tick.
-    if (build_->Finish(workDir_, WriteAirportDatabase, boxes_) != BuildState::Done) {
+    if (build_->Finish(boxes_) != BuildState::Done) {
         return BuildOutcome::Failed;
     }
-    ShowList(build_->TakeAirports());
+    ShowList(build_->TakeAirports());  // empty when the airports were not kept
     return BuildOutcome::ListReady;
 }
 

@@ -90,6 +90,11 @@ class SettingsWindowLogic {
     // lets a tick run underneath it.
     BuildOutcome ScanBglTick();
 
+    // Whether the first-run build keeps its airports for the list (the window's choice, the
+    // default) or only writes them (a terminal that shows no list: the list stays empty). Set
+    // before StartFirstRunBuild.
+    void KeepAirports(bool keep) { keepAirports_ = keep; }
+
     // The build under way (null before the first run starts), for a terminal or a test.
     const FirstRunBuild* Build() const { return build_.get(); }
 
@@ -124,6 +129,7 @@ class SettingsWindowLogic {
     MessageBoxes& boxes_;
     SettingsView& view_;
     FirstRunBuild::DriveLister listDrives_;
+    bool keepAirports_ = true;
     std::unique_ptr<FirstRunBuild> build_;
 
     std::vector<AirportRecord> airportList_;

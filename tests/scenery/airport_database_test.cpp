@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -115,6 +116,53 @@ TEST(AirportDatabaseLayout, ParkingAndPathElementsAndWindows1252Names) {
     b.I32(1).I32(1).I32(0).Str("Runway 16");
     b.I16(2);
     EXPECT_EQ(w.Data(), b.out);
+}
+
+TEST(AirportDatabaseLayout, NonAsciiLettersAnywhereInALongTextAreConverted) {
+    // The letter in the first eight bytes, in a later eight, and in the tail after them.
+    AirportRecord r;
+    r.ident = "ÉABCDEFGHIJKLMNOP";
+    r.name = "ABCDEFGHIJ€KLMNOPQRS";
+    r.groundFreq = "ABCDEFGHIJKLMNOPQÉ";
+    r.towerFreq = "ABCDEFGH";
+    r.parking = std::vector<ParkingSpot>{{"PARKING ÖST 1", 0, 0, 0, 0}};
+    r.parkingCount = 1;
+    ByteWriter w;
+    EncodeAirportRecord(w, r);
+    Bytes b;
+    b.Str(
+         "\xC9"
+         "ABCDEFGHIJKLMNOP")
+        .F64(0)
+        .F64(0)
+        .Str("ABCDEFGHIJ\x80KLMNOPQRS");
+    b.Str("ABCDEFGHIJKLMNOPQ\xC9").Str("ABCDEFGH").Str("").Str("").Str("").Str("");
+    b.F64(0).F64(0).I32(0).I32(0).I32(0).I16(0).I16(0);
+    b.I16(0).I16(0);
+    b.I16(1).I32(1).I32(0).Str("PARKING \xD6ST 1").I32(0).F64(0).F64(0).U8(0).I16(1);
+    b.I16(0).I16(0);
+    EXPECT_EQ(w.Data(), b.out);
+}
+
+TEST(AirportDatabaseLayout, RecordsOfEveryLengthUpToSomeKilobytesAreLaidOutWhole) {
+    // No taxi points, then parking places and taxi paths sized to nothing, after a name of every
+    // length: the most bytes a record puts after its texts without a taxi point or an element.
+    for (size_t length = 0; length <= 4200; ++length) {
+        AirportRecord r;
+        r.name = std::string(length, 'N');
+        r.parking = std::vector<ParkingSpot>{};
+        r.taxiPaths = std::vector<TaxiPath>{};
+        ByteWriter w;
+        EncodeAirportRecord(w, r);
+        Bytes b;
+        b.Str("").F64(0).F64(0).Str(r.name).Str("").Str("").Str("").Str("").Str("").Str("");
+        b.F64(0).F64(0).I32(0).I32(0).I32(0).I16(0).I16(0);
+        b.I16(0).I16(0);
+        b.I16(1).I32(0).I32(0).I16(0);
+        b.I16(1).I32(0).I32(0).I16(0);
+        ASSERT_EQ(w.Data(), b.out) << length;
+        ASSERT_EQ(w.Size(), 92 + length);
+    }
 }
 
 TEST(AirportDatabaseLayout, TwoAirportsMakeThreeRecordsAndReadBackExactly) {
@@ -259,6 +307,132 @@ TEST(AirportDatabaseFile, AFailedWriteLeavesTheOldDatabase) {
     std::filesystem::remove(dir / "world_airports.dat.new");
     EXPECT_NE(WriteAirportDatabase(file, {tooLong}), "");
     EXPECT_EQ(dir.Read("world_airports.dat"), "old database");
+}
+
+// Record by record through the writer: the same bytes as the whole list encoded at once.
+TEST(AirportDatabaseWriter, StreamsTheSameBytesAsTheWholeEncoding) {
+    std::vector<AirportRecord> world;
+    for (int i = 0; i < 2500; ++i) {
+        AirportRecord r = i % 2 == 0 ? BoeingField() : Zurich();
+        r.ident = "W" + std::to_string(i);
+        r.taxiNodes = std::vector<TaxiNode>(30 + i % 7, TaxiNode{1, 47.5 + i * 1e-6, -122.3});
+        r.taxiNodeCount = static_cast<int16_t>(r.taxiNodes->size());
+        world.push_back(std::move(r));
+        if (i == 1200) {
+            // A record larger than the writer's megabyte on its own, between ordinary ones.
+            AirportRecord big = BoeingField();
+            big.taxiNodes = std::vector<TaxiNode>(60000, TaxiNode{3, 1.5, -2.25});
+            world.push_back(std::move(big));
+        }
+    }
+    const std::vector<uint8_t> expected = EncodeAirportDatabase(world);
+    ASSERT_GT(expected.size(), 3u << 20);  // several of the writer's megabytes
+    testing::TempDir dir;
+    const auto file = dir / "world_airports.dat";
+    {
+        AirportDatabaseWriter writer(file);
+        for (const AirportRecord& r : world) {
+            writer.Add(r);
+        }
+        EXPECT_TRUE(dir.Exists("world_airports.dat.new"));
+        EXPECT_FALSE(dir.Exists("world_airports.dat"));  // only once finished
+        ASSERT_EQ(writer.Finish(), "");
+        EXPECT_EQ(writer.Finish(), "");  // a second call changes nothing
+    }
+    const std::string written = dir.Read("world_airports.dat");
+    ASSERT_EQ(written.size(), expected.size());
+    EXPECT_TRUE(std::equal(written.begin(), written.end(), expected.begin(),
+                           [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; }));
+    EXPECT_FALSE(dir.Exists("world_airports.dat.new"));
+
+    // No airports: the blank record alone.
+    AirportDatabaseWriter empty(dir / "empty.dat");
+    ASSERT_EQ(empty.Finish(), "");
+    EXPECT_EQ(dir.Read("empty.dat"), std::string(76, '\0'));
+}
+
+TEST(AirportDatabaseWriter, AWriterNotFinishedLeavesNothingAndTheOldDatabaseStands) {
+    testing::TempDir dir;
+    dir.Write("world_airports.dat", "old database");
+    {
+        AirportDatabaseWriter writer(dir / "world_airports.dat");
+        writer.Add(BoeingField());
+        writer.Add(Zurich());
+        EXPECT_TRUE(dir.Exists("world_airports.dat.new"));
+    }
+    EXPECT_FALSE(dir.Exists("world_airports.dat.new"));
+    EXPECT_EQ(dir.Read("world_airports.dat"), "old database");
+}
+
+TEST(AirportDatabaseWriter, AFileThatCannotBeCreatedOrWrittenKeepsTheOldDatabase) {
+    testing::TempDir dir;
+    const auto file = dir / "world_airports.dat";
+    dir.Write("world_airports.dat", "old database");
+    // The new file's place is taken by a folder, which is not the writer's to remove.
+    std::filesystem::create_directory(dir / "world_airports.dat.new");
+    {
+        AirportDatabaseWriter writer(file);
+        writer.Add(BoeingField());
+        EXPECT_EQ(writer.Finish().rfind(
+                      "cannot create " + (dir / "world_airports.dat.new").string() + ": ", 0),
+                  0u);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "world_airports.dat.new"));
+    EXPECT_EQ(dir.Read("world_airports.dat"), "old database");
+    std::filesystem::remove(dir / "world_airports.dat.new");
+
+    // A full disk: the new file leads to a device that takes no bytes.
+    if (!std::filesystem::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full here";
+    }
+    std::filesystem::create_symlink("/dev/full", dir / "world_airports.dat.new");
+    {
+        AirportDatabaseWriter writer(file);
+        writer.Add(Zurich());
+        EXPECT_EQ(writer.Finish(), "cannot write " + (dir / "world_airports.dat.new").string() +
+                                       ": " + std::strerror(ENOSPC));
+    }
+    EXPECT_EQ(dir.Read("world_airports.dat"), "old database");
+    EXPECT_FALSE(
+        std::filesystem::exists(std::filesystem::symlink_status(dir / "world_airports.dat.new")));
+    EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+}
+
+TEST(AirportDatabaseWriter, ATextTooLongForTheFileRefusesTheWholeDatabase) {
+    testing::TempDir dir;
+    const auto file = dir / "world_airports.dat";
+    AirportRecord limit = BoeingField();
+    limit.name = std::string(65535, 'A');  // the longest a length of two bytes can say
+    // 70000 bytes of UTF-8, 35000 in the file.
+    limit.parking = std::vector<ParkingSpot>{{[] {
+                                                  std::string s;
+                                                  for (int i = 0; i < 35000; ++i) {
+                                                      s += "É";
+                                                  }
+                                                  return s;
+                                              }(),
+                                              0, 0, 0, 0}};
+    limit.parkingCount = 1;
+    ASSERT_EQ(WriteAirportDatabase(file, {limit}), "");
+    const std::vector<uint8_t> expected = EncodeAirportDatabase({limit});
+    EXPECT_EQ(dir.Read("world_airports.dat"), std::string(expected.begin(), expected.end()));
+    EXPECT_EQ(expected.size(), 139u - 10 + 65535 + 8 + 23 + 35000 + 76);
+
+    AirportRecord over = Zurich();
+    over.ident = "LONG";
+    over.taxiPaths = std::vector<TaxiPath>{{0, 0, 1, std::string(65536, 'B')}};
+    EXPECT_EQ(WriteAirportDatabase(file, {BoeingField(), over, Zurich()}),
+              "a text of airport LONG is longer than 65535 bytes");
+    EXPECT_EQ(dir.Read("world_airports.dat"), std::string(expected.begin(), expected.end()));
+    EXPECT_FALSE(dir.Exists("world_airports.dat.new"));
+
+    // With no database before, none after; the refusal is named before a file that could not
+    // be created.
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(dir / "world_airports.dat.new");
+    EXPECT_EQ(WriteAirportDatabase(file, {over}),
+              "a text of airport LONG is longer than 65535 bytes");
+    EXPECT_FALSE(dir.Exists("world_airports.dat"));
 }
 
 TEST(AirportDatabaseFile, UnreadableFileOrImpossibleCountIsAnError) {

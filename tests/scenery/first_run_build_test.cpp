@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "scenery-writer/World.h"
+#include "scenery/AirportDatabase.h"
 #include "scenery/FirstRunBuild.h"
 #include "shell/Config.h"
 #include "support/FieldFiles.h"
@@ -52,6 +53,38 @@ writer::WorldDescription SmallWorld() {
     return w;
 }
 
+// Records what the database output was handed, and whether it was finished or dropped.
+struct FakeDatabase {
+    std::vector<AirportRecord> written;
+    fs::path file;
+    std::string failure;
+    int opened = 0;
+    bool open = false;
+    bool finished = false;
+
+    class Output final : public AirportOutput {
+      public:
+        explicit Output(FakeDatabase& db) : db_(db) { db_.open = true; }
+        ~Output() override { db_.open = false; }
+        void Add(const AirportRecord& record) override { db_.written.push_back(record); }
+        std::string Finish() override {
+            db_.finished = true;
+            std::ofstream(db_.file) << "partial";
+            return db_.failure;
+        }
+
+      private:
+        FakeDatabase& db_;
+    };
+    DatabaseOpener Opener() {
+        return [this](const fs::path& f) -> std::unique_ptr<AirportOutput> {
+            file = f;
+            ++opened;
+            return std::make_unique<Output>(*this);
+        };
+    }
+};
+
 class FirstRun : public ::testing::Test {
   protected:
     void Write(const writer::WorldDescription& world) {
@@ -68,6 +101,7 @@ class FirstRun : public ::testing::Test {
         EXPECT_EQ(shell::WriteStageOne(workDir() / shell::kConfigFileName, config_.FsMainFolder),
                   "");
         auto build = std::make_unique<FirstRunBuild>(config_, grid_, std::move(drives));
+        build->SetDatabase(workDir(), db_.Opener());
         build->SetText1Observer([this](const std::string& t) { texts_.push_back(t); });
         return build;
     }
@@ -84,34 +118,23 @@ class FirstRun : public ::testing::Test {
         return ticks;
     }
 
-    std::vector<std::string> Idents(const FirstRunBuild& build) const {
+    static std::vector<std::string> Idents(const std::vector<AirportRecord>& airports) {
         std::vector<std::string> out;
-        for (const auto& a : build.Airports()) {
+        for (const auto& a : airports) {
             out.push_back(a.ident);
         }
         return out;
     }
+    static std::vector<std::string> Idents(const FirstRunBuild& build) {
+        return Idents(build.Airports());
+    }
 
     TempDir dir_;
+    FakeDatabase db_;
     Config config_;
     MagneticVariationGrid grid_{};
     RecordedMessageBoxes boxes_;
     std::vector<std::string> texts_;
-};
-
-// Records what the database writer was handed.
-struct FakeDatabase {
-    std::vector<AirportRecord> written;
-    fs::path file;
-    std::string failure;
-    DatabaseWriter Writer() {
-        return [this](const fs::path& f, const std::vector<AirportRecord>& airports) {
-            file = f;
-            written = airports;
-            std::ofstream(f) << "partial";
-            return failure;
-        };
-    }
 };
 
 TEST_F(FirstRun, ScansEveryAirportAreaOneFilePerTickAndFinishes) {
@@ -136,10 +159,10 @@ TEST_F(FirstRun, ScansEveryAirportAreaOneFilePerTickAndFinishes) {
     EXPECT_TRUE(build->MissingFolders().empty());
     EXPECT_TRUE(build->DamagedFiles().empty());
 
-    FakeDatabase db;
-    ASSERT_EQ(build->Finish(workDir(), db.Writer(), boxes_), BuildState::Done);
-    EXPECT_EQ(db.file, workDir() / "world_airports.dat");
-    EXPECT_EQ(db.written.size(), 4u);
+    ASSERT_EQ(build->Finish(boxes_), BuildState::Done);
+    EXPECT_EQ(db_.file, workDir() / "world_airports.dat");
+    EXPECT_EQ(db_.written, build->Airports());
+    EXPECT_TRUE(db_.finished);
     EXPECT_EQ(config_.AirportCount, 4);
     EXPECT_EQ(boxes_.shown.back(), (ShownBox{BoxIcon::Information, kDatabaseCreatedText}));
     // Stage two follows stage one byte for byte, with no line end after the count.
@@ -213,8 +236,8 @@ TEST_F(FirstRun, ACountAlreadyInTheConfigurationStallsTheBuild) {
     EXPECT_EQ(build->Start(boxes_), BuildState::Stalled);
     EXPECT_EQ(build->Tick(boxes_), TickResult::Idle);
     EXPECT_TRUE(build->Airports().empty());
-    FakeDatabase db;
-    EXPECT_EQ(build->Finish(workDir(), db.Writer(), boxes_), BuildState::Stalled);
+    EXPECT_EQ(build->Finish(boxes_), BuildState::Stalled);
+    EXPECT_EQ(db_.opened, 0);
     EXPECT_FALSE(fs::exists(workDir() / "world_airports.dat"));
 }
 
@@ -254,8 +277,11 @@ TEST_F(FirstRun, AFileThatVanishedEndsWithABoxAndNothingIsWritten) {
     EXPECT_EQ(build->State(), BuildState::Failed);
     EXPECT_NE(boxes_.shown.back().text.find("AP_B.BGL"), std::string::npos);
     EXPECT_EQ(build->Tick(boxes_), TickResult::Idle);
-    FakeDatabase db;
-    EXPECT_EQ(build->Finish(workDir(), db.Writer(), boxes_), BuildState::Failed);
+    EXPECT_EQ(build->Finish(boxes_), BuildState::Failed);
+    // The output got AP_A's airports, then was dropped unfinished.
+    EXPECT_EQ(db_.written.size(), 2u);
+    EXPECT_FALSE(db_.open);
+    EXPECT_FALSE(db_.finished);
     EXPECT_FALSE(fs::exists(workDir() / "world_airports.dat"));
 }
 
@@ -294,9 +320,8 @@ TEST_F(FirstRun, AFailedDatabaseWriteLeavesNeitherDatabaseNorCount) {
     build->Start(boxes_);
     RunTicks(*build);
     const std::string before = dir_.Read("work/corvane.cfg");
-    FakeDatabase db;
-    db.failure = "disk full";
-    EXPECT_EQ(build->Finish(workDir(), db.Writer(), boxes_), BuildState::Failed);
+    db_.failure = "disk full";
+    EXPECT_EQ(build->Finish(boxes_), BuildState::Failed);
     EXPECT_EQ(boxes_.shown.back().icon, BoxIcon::Exclamation);
     EXPECT_NE(boxes_.shown.back().text.find("disk full"), std::string::npos);
     EXPECT_FALSE(fs::exists(workDir() / "world_airports.dat"));
@@ -312,12 +337,102 @@ TEST_F(FirstRun, NoAirportAreasGiveAnEmptyDatabaseAndACountOfZero) {
     ASSERT_EQ(build->Start(boxes_), BuildState::Scanning);
     EXPECT_EQ(build->ProgressMaximum(), 1);
     RunTicks(*build);
-    FakeDatabase db;
-    ASSERT_EQ(build->Finish(workDir(), db.Writer(), boxes_), BuildState::Done);
-    EXPECT_TRUE(db.written.empty());
+    ASSERT_EQ(build->Finish(boxes_), BuildState::Done);
+    EXPECT_TRUE(db_.finished);
+    EXPECT_TRUE(db_.written.empty());
     EXPECT_EQ(dir_.Read("work/corvane.cfg"),
               "[FS Main folder]\r\nfs_main_folder=" + fsDir().string() +
                   "\r\n\r\n[Total Airports]\r\ntotal_airports=0");
+}
+
+TEST_F(FirstRun, EachFilesAirportsGoToTheDatabaseInTheTickThatReadsIt) {
+    Write(SmallWorld());
+    auto build = MakeBuild();
+    ASSERT_EQ(build->Start(boxes_), BuildState::Scanning);
+    EXPECT_EQ(db_.opened, 1);
+    EXPECT_EQ(db_.file, workDir() / "world_airports.dat");
+    EXPECT_EQ(build->Tick(boxes_), TickResult::SkippedArea);
+    EXPECT_TRUE(db_.written.empty());
+    EXPECT_EQ(build->Tick(boxes_), TickResult::ScannedFile);
+    EXPECT_EQ(Idents(db_.written), (std::vector<std::string>{"KSEA", "KBFI"}));
+    EXPECT_EQ(build->Tick(boxes_), TickResult::ScannedFile);
+    EXPECT_EQ(Idents(db_.written), (std::vector<std::string>{"KSEA", "KBFI", "KPAE"}));
+    EXPECT_FALSE(db_.finished);
+    EXPECT_EQ(build->AirportsDecoded(), 3);
+}
+
+TEST_F(FirstRun, WithoutKeepingTheAirportsTheSameDatabaseIsWritten) {
+    Write(SmallWorld());
+    std::string keptBytes;
+    for (const bool keep : {true, false}) {
+        const std::string folder = keep ? "kept" : "streamed";
+        const fs::path work = dir_.Path() / folder;
+        Config config;
+        config.FsMainFolder = fsDir().string();
+        fs::create_directories(work);
+        ASSERT_EQ(shell::WriteStageOne(work / shell::kConfigFileName, config.FsMainFolder), "");
+        FirstRunBuild build(config, grid_, [] { return std::vector<Volume>{}; });
+        build.SetDatabase(work);  // the file writer
+        build.KeepAirports(keep);
+        ASSERT_EQ(build.Start(boxes_), BuildState::Scanning);
+        RunTicks(build);
+        ASSERT_EQ(build.Finish(boxes_), BuildState::Done) << folder;
+        EXPECT_EQ(config.AirportCount, 4) << folder;
+        EXPECT_TRUE(dir_.Read(folder + "/corvane.cfg").ends_with("\r\ntotal_airports=4")) << folder;
+        EXPECT_FALSE(fs::exists(work / "world_airports.dat.new")) << folder;
+        const std::string bytes = dir_.Read(folder + "/world_airports.dat");
+        if (keep) {
+            const std::vector<AirportRecord> kept = build.TakeAirports();
+            ASSERT_EQ(Idents(kept), (std::vector<std::string>{"KSEA", "KBFI", "KPAE", "KRNT"}));
+            const std::vector<uint8_t> whole = EncodeAirportDatabase(kept);
+            EXPECT_EQ(bytes, std::string(whole.begin(), whole.end()));
+            keptBytes = bytes;
+        } else {
+            EXPECT_TRUE(build.Airports().empty());
+            EXPECT_EQ(build.AirportsDecoded(), 4);
+            EXPECT_EQ(bytes, keptBytes);
+        }
+    }
+}
+
+TEST_F(FirstRun, AScanAbandonedOrFailedHalfWayLeavesNoDatabaseFile) {
+    Write(SmallWorld());
+    const fs::path database = workDir() / "world_airports.dat";
+    const fs::path temp = workDir() / "world_airports.dat.new";
+    {
+        auto build = MakeBuild();
+        build->SetDatabase(workDir());  // the file writer
+        ASSERT_EQ(build->Start(boxes_), BuildState::Scanning);
+        EXPECT_EQ(build->Tick(boxes_), TickResult::SkippedArea);
+        EXPECT_EQ(build->Tick(boxes_), TickResult::ScannedFile);
+        EXPECT_TRUE(fs::exists(temp));  // being written
+    }                                   // the window closed during the scan
+    EXPECT_FALSE(fs::exists(temp));
+    EXPECT_FALSE(fs::exists(database));
+
+    auto build = MakeBuild();
+    build->SetDatabase(workDir());
+    ASSERT_EQ(build->Start(boxes_), BuildState::Scanning);
+    EXPECT_EQ(build->Tick(boxes_), TickResult::SkippedArea);
+    EXPECT_EQ(build->Tick(boxes_), TickResult::ScannedFile);
+    fs::remove(fsDir() / "Scenery/NAMERICA/Scenery/AP_B.BGL");
+    EXPECT_EQ(RunTicks(*build).back(), TickResult::Failed);
+    EXPECT_FALSE(fs::exists(temp));
+    EXPECT_FALSE(fs::exists(database));
+    EXPECT_EQ(build->Finish(boxes_), BuildState::Failed);
+    EXPECT_FALSE(fs::exists(database));
+}
+
+TEST_F(FirstRun, ABuildGivenNoFolderForTheDatabaseScansButCannotFinish) {
+    Write(SmallWorld());
+    config_.FsMainFolder = fsDir().string();
+    FirstRunBuild build(config_, grid_, [] { return std::vector<Volume>{}; });
+    ASSERT_EQ(build.Start(boxes_), BuildState::Scanning);
+    EXPECT_EQ(RunTicks(build).back(), TickResult::AllScanned);
+    EXPECT_EQ(build.Airports().size(), 4u);
+    EXPECT_EQ(build.Finish(boxes_), BuildState::Failed);
+    EXPECT_EQ(boxes_.shown.back().icon, BoxIcon::Exclamation);
+    EXPECT_EQ(config_.AirportCount, 0);
 }
 
 }  // namespace

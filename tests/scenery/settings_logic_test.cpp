@@ -193,6 +193,32 @@ TEST_F(FirstRunLogic, BuildsTheDatabaseTickByTickAndFillsTheList) {
     EXPECT_EQ(airport.AirportIdent, "KBFI");
 }
 
+TEST_F(FirstRunLogic, ABuildThatKeepsNoAirportsWritesThemAndListsNone) {
+    logic.KeepAirports(false);
+    ASSERT_EQ(logic.ReadWorldAirports(), SettingsWindowLogic::AirportsOutcome::DatabaseMissing);
+    ASSERT_EQ(logic.StartFirstRunBuild(), SettingsWindowLogic::BuildOutcome::Scanning);
+    using O = SettingsWindowLogic::BuildOutcome;
+    O last = O::Scanning;
+    for (int i = 0; i < 20 && last == O::Scanning; ++i) {
+        last = logic.ScanBglTick();
+    }
+    ASSERT_EQ(last, O::ListReady);
+    EXPECT_TRUE(logic.Build()->Airports().empty());
+    EXPECT_TRUE(logic.AirportList().empty());
+    EXPECT_TRUE(logic.Lines().empty());
+    EXPECT_EQ(view.events.back(), "Label2=Done!");
+    EXPECT_EQ(config.AirportCount, 3);
+    EXPECT_EQ(dir.Read("corvane.cfg"), stageOne + "\r\n\r\n[Total Airports]\r\ntotal_airports=3");
+    const AirportDatabaseFile read = ReadAirportDatabase(dir / "world_airports.dat", 3);
+    ASSERT_EQ(read.error, "");
+    EXPECT_EQ(read.content.extraBytes, 0u);
+    ASSERT_EQ(read.content.airports.size(), 3u);
+    EXPECT_EQ(read.content.airports[0].ident, "KSEA");
+    EXPECT_EQ(read.content.airports[1].ident, "KBFI");
+    EXPECT_EQ(read.content.airports[2].ident, "KPAE");
+    EXPECT_FALSE(logic.SelectAirport(0));  // nothing to choose from
+}
+
 TEST_F(FirstRunLogic, ACountWithoutADatabaseStallsWithTheControlsOff) {
     config.AirportCount = 12;
     logic.Load();

@@ -155,6 +155,8 @@ int BuildDb(const Args& args) {
     Terrain terrain;
     TerminalView view(terminal);
     scenery::SettingsWindowLogic logic(workDir, config, airport, terrain, boxes, view);
+    // No list is shown here: the airports go to the file and nowhere else.
+    logic.KeepAirports(false);
     logic.Load();
     if (logic.ReadWorldAirports() !=
         scenery::SettingsWindowLogic::AirportsOutcome::DatabaseMissing) {

@@ -74,6 +74,7 @@ int BuildDemoWorld(const std::filesystem::path& folder, const std::filesystem::p
     scenery::ReadMagdec(scenery::MagdecPath(config.FsMainFolder), grid);
     RecordedMessageBoxes boxes;
     scenery::FirstRunBuild build(config, grid, [] { return std::vector<scenery::Volume>{}; });
+    build.SetDatabase(folder);
     if (build.Start(boxes) == scenery::BuildState::Scanning) {
         for (int i = 0; i < 100000; ++i) {
             const scenery::TickResult tick = build.Tick(boxes);
@@ -83,7 +84,7 @@ int BuildDemoWorld(const std::filesystem::path& folder, const std::filesystem::p
         }
     }
     if (build.State() != scenery::BuildState::AllScanned ||
-        build.Finish(folder, scenery::WriteAirportDatabase, boxes) != scenery::BuildState::Done) {
+        build.Finish(boxes) != scenery::BuildState::Done) {
         std::cerr << "make_scenario_world: the demo world's database could not be built"
                   << (boxes.shown.empty() ? "" : ": " + boxes.shown.back().text) << "\n";
         return 1;
