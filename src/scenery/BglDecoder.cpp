@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <optional>
 
@@ -100,6 +101,15 @@ constexpr std::array<const char*, 38> kParkingTexts = {
     "Gate J",     "Gate K",    "Gate L",     "Gate M",     "Gate N",    "Gate O",     "Gate P",
     "Gate Q",     "Gate R",    "Gate S",     "Gate T",     "Gate U",    "Gate V",     "Gate W",
     "Gate X",     "Gate Y",    "Gate Z"};
+
+// The same in capitals, as parking places are named.
+constexpr std::array<std::string_view, 38> kParkingNames = {
+    "",           "PARKING",   "N PARKING",  "NE PARKING", "E PARKING", "SE PARKING", "S PARKING",
+    "SW PARKING", "W PARKING", "NW PARKING", "GATE",       "DOCK",      "GATE A",     "GATE B",
+    "GATE C",     "GATE D",    "GATE E",     "GATE F",     "GATE G",    "GATE H",     "GATE I",
+    "GATE J",     "GATE K",    "GATE L",     "GATE M",     "GATE N",    "GATE O",     "GATE P",
+    "GATE Q",     "GATE R",    "GATE S",     "GATE T",     "GATE U",    "GATE V",     "GATE W",
+    "GATE X",     "GATE Y",    "GATE Z"};
 
 constexpr std::array<const char*, 5> kDesignators = {"", "L", "R", "C", "H"};
 
@@ -484,7 +494,7 @@ void BglDecoder::DecodeAirport(int64_t recordsOffset, AirportRecord& airport) {
     const FileView f(file_);
     std::string runwayDesignation;
     std::string startDesignation;
-    std::string parkingText;
+    int32_t parkingCode = 0;  // the last parking name code of the airport (0: none yet)
     // "Runway 16L" for each runway in turn; the last element is always a blank spare.
     std::vector<std::string>& runwayList = runwayList_;
     runwayList.resize(1);
@@ -656,7 +666,7 @@ void BglDecoder::DecodeAirport(int64_t recordsOffset, AirportRecord& airport) {
             if (end > f.Size()) {
                 return damaged("taxiway network runs past the end of the file", o);
             }
-            if (!DecodeTaxiwayNetwork(o, end, airport, runwayList, parkingText, refLat, refLon)) {
+            if (!DecodeTaxiwayNetwork(o, end, airport, runwayList, parkingCode, refLat, refLon)) {
                 return;
             }
         }
@@ -668,7 +678,7 @@ void BglDecoder::DecodeAirport(int64_t recordsOffset, AirportRecord& airport) {
 bool BglDecoder::DecodeTaxiwayNetwork(int64_t recordOffset, int64_t recordEnd,
                                       AirportRecord& airport,
                                       const std::vector<std::string>& runwayList,
-                                      std::string& parkingText, double refLat, double refLon) {
+                                      int32_t& parkingCode, double refLat, double refLon) {
     const FileView f(file_);
     const TaxiPositions positions(refLat, refLon);
     const auto damaged = [&](const char* what, int64_t at) {
@@ -696,18 +706,22 @@ bool BglDecoder::DecodeTaxiwayNetwork(int64_t recordOffset, int64_t recordEnd,
             return damaged("taxiway sub-section runs past its record", p);
         }
         const auto n = static_cast<size_t>(count);
-        // Every read below lies inside the record, which lies inside the file.
+        // Every read below lies inside the record, which lies inside the file (checked above).
+        const uint8_t* const base = file_.data() + items;
+        const auto load = [base, itemSize](size_t item, int at, auto value) {
+            std::memcpy(&value, base + item * static_cast<size_t>(itemSize) + at, sizeof value);
+            return value;
+        };
         if (itemSize == bgl::kTaxiPointSize && count > 0) {
             offsets_.resize(n);
             for (size_t i = 0; i < n; ++i) {
-                const int64_t it = items + static_cast<int64_t>(i) * itemSize;
-                offsets_[i] = {Finite(*f.Single(it + 4)), Finite(*f.Single(it + 8))};
+                offsets_[i] = {Finite(load(i, 4, 0.0f)), Finite(load(i, 8, 0.0f))};
             }
             placed_.resize(n);
             positions.AtEach(offsets_, placed_);
             std::vector<TaxiNode> nodes(n);
             for (size_t i = 0; i < n; ++i) {
-                nodes[i].kind = *f.Long(items + static_cast<int64_t>(i) * itemSize);
+                nodes[i].kind = load(i, 0, int32_t{});
                 nodes[i].lat = placed_[i].lat;
                 nodes[i].lon = placed_[i].lon;
             }
@@ -716,46 +730,39 @@ bool BglDecoder::DecodeTaxiwayNetwork(int64_t recordOffset, int64_t recordEnd,
         } else if (itemSize == bgl::kParkingSize && count > 0) {
             offsets_.resize(n);
             for (size_t i = 0; i < n; ++i) {
-                const int64_t it = items + static_cast<int64_t>(i) * itemSize;
-                offsets_[i] = {Finite(*f.Single(it)), Finite(*f.Single(it + 4))};
+                offsets_[i] = {Finite(load(i, 0, 0.0f)), Finite(load(i, 4, 0.0f))};
             }
             placed_.resize(n);
             positions.AtEach(offsets_, placed_);
             std::vector<ParkingSpot> spots(n);
             for (size_t i = 0; i < n; ++i) {
-                const int64_t it = items + static_cast<int64_t>(i) * itemSize;
                 spots[i].lat = placed_[i].lat;
                 spots[i].lon = placed_[i].lon;
-                spots[i].radiusFt = ToInteger32(static_cast<double>(*f.Single(it + 8)) / 0.3048);
-                const ParkingNameParts parts = SplitParkingFlags(*f.Word(it + 16));
+                spots[i].radiusFt = ToInteger32(static_cast<double>(load(i, 8, 0.0f)) / 0.3048);
+                const ParkingNameParts parts = SplitParkingFlags(load(i, 16, uint32_t{}));
                 if (parts.code >= 1 && parts.code <= 37) {
-                    parkingText = kParkingTexts[static_cast<size_t>(parts.code)];
+                    parkingCode = parts.code;
                 }
                 // The name in capitals, a space and the number.
-                std::string& name = spots[i].name;
-                name = parkingText;
-                for (char& c : name) {
-                    if (c >= 'a' && c <= 'z') {
-                        c = static_cast<char>(c - 'a' + 'A');
-                    }
-                }
-                char number[16];
-                const auto end = std::to_chars(number, number + sizeof number, parts.number).ptr;
-                name += ' ';
-                name.append(number, end);
+                const std::string_view text = kParkingNames[static_cast<size_t>(parkingCode)];
+                char name[48];
+                std::memcpy(name, text.data(), text.size());
+                name[text.size()] = ' ';
+                const char* end =
+                    std::to_chars(name + text.size() + 1, name + sizeof name, parts.number).ptr;
+                spots[i].name.assign(name, static_cast<size_t>(end - name));
             }
             airport.parking = std::move(spots);
             airport.parkingCount = static_cast<int16_t>(count);
         } else if (itemSize == bgl::kSegmentSize && count > 0) {
             std::vector<TaxiPath> paths(n);
             for (size_t i = 0; i < n; ++i) {
-                const int64_t it = items + static_cast<int64_t>(i) * itemSize;
-                paths[i].kind = *f.Long(it);
-                paths[i].startNode = *f.Long(it + 12);
-                paths[i].endNode = *f.Long(it + 16);
+                paths[i].kind = load(i, 0, int32_t{});
+                paths[i].startNode = load(i, 12, int32_t{});
+                paths[i].endNode = load(i, 16, int32_t{});
                 char number[16];
                 const auto end =
-                    std::to_chars(number, number + sizeof number, *f.Long(it + 28)).ptr;
+                    std::to_chars(number, number + sizeof number, load(i, 28, int32_t{})).ptr;
                 paths[i].name.assign(number, end);
             }
             airport.taxiPaths = std::move(paths);

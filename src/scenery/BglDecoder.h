@@ -167,7 +167,7 @@ class BglDecoder {
     bool Spend(int64_t bytes, size_t offset);
     // False when damage ended the airport.
     bool DecodeTaxiwayNetwork(int64_t recordOffset, int64_t recordEnd, AirportRecord& airport,
-                              const std::vector<std::string>& runwayList, std::string& parkingText,
+                              const std::vector<std::string>& runwayList, int32_t& parkingCode,
                               double refLat, double refLon);
 
     std::span<const uint8_t> file_;
