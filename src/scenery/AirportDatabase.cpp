@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <optional>
 #include <system_error>
+#include <thread>
 
 #include "shared/Text.h"
 
@@ -401,6 +404,59 @@ AirportDatabaseFile ReadAirportDatabase(const std::filesystem::path& file, int32
     return result;
 }
 
+// Asks the disk, on a thread of its own, to take what has been written so far while the writer
+// goes on encoding; the flush before the rename then waits for little more than the last part.
+class AirportDatabaseWriter::EarlyWriteback {
+  public:
+    explicit EarlyWriteback(int fd) : fd_(fd), thread_([this] { Run(); }) {}
+    ~EarlyWriteback() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_one();
+        thread_.join();
+    }
+    EarlyWriteback(const EarlyWriteback&) = delete;
+    EarlyWriteback& operator=(const EarlyWriteback&) = delete;
+
+    // The first `bytes` of the file are written.
+    void Written(size_t bytes) {
+        {
+            const std::lock_guard lock(mutex_);
+            written_ = bytes;
+        }
+        wake_.notify_one();
+    }
+
+  private:
+    void Run() {
+        size_t synced = 0;
+        std::unique_lock lock(mutex_);
+        while (true) {
+            wake_.wait(lock, [&] { return stopping_ || written_ > synced; });
+            if (stopping_) {
+                return;
+            }
+            const size_t upTo = written_;
+            lock.unlock();
+            // Only a head start: whatever fails here, the fsync at the end finds and reports.
+            ::sync_file_range(
+                fd_, static_cast<off_t>(synced), static_cast<off_t>(upTo - synced),
+                SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+            synced = upTo;
+            lock.lock();
+        }
+    }
+
+    const int fd_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    size_t written_ = 0;
+    bool stopping_ = false;
+    std::thread thread_;  // last: started once the rest is in place
+};
+
 AirportDatabaseWriter::AirportDatabaseWriter(std::filesystem::path file)
     : file_(std::move(file)), temp_(file_) {
     temp_ += ".new";
@@ -413,6 +469,7 @@ AirportDatabaseWriter::AirportDatabaseWriter(std::filesystem::path file)
 }
 
 AirportDatabaseWriter::~AirportDatabaseWriter() {
+    writeback_.reset();
     Discard();
 }
 
@@ -467,8 +524,18 @@ void AirportDatabaseWriter::Add(const AirportRecord& record) {
 }
 
 void AirportDatabaseWriter::Flush() {
-    if (used_ > 0 && ioError_.empty() && !WriteAll(fd_, buffer_.get(), used_)) {
-        ioError_ = "cannot write " + temp_.string() + ": " + ErrnoText(errno);
+    if (used_ > 0 && ioError_.empty()) {
+        if (WriteAll(fd_, buffer_.get(), used_)) {
+            written_ += used_;
+            if (!finished_) {
+                if (!writeback_) {
+                    writeback_ = std::make_unique<EarlyWriteback>(fd_);
+                }
+                writeback_->Written(written_);
+            }
+        } else {
+            ioError_ = "cannot write " + temp_.string() + ": " + ErrnoText(errno);
+        }
     }
     used_ = 0;
 }
@@ -480,6 +547,7 @@ std::string AirportDatabaseWriter::Finish() {
     Add(AirportRecord{});
     finished_ = true;
     Flush();
+    writeback_.reset();
     if (ioError_.empty() && ::fsync(fd_) != 0) {
         ioError_ = "cannot write " + temp_.string() + ": " + ErrnoText(errno);
     }

@@ -90,6 +90,7 @@ class AirportDatabaseWriter final : public AirportOutput {
 
   private:
     struct Sink;
+    class EarlyWriteback;
     void Flush();
     void Discard();
 
@@ -100,6 +101,8 @@ class AirportDatabaseWriter final : public AirportOutput {
     std::unique_ptr<uint8_t[]> buffer_;
     size_t capacity_ = 0;
     size_t used_ = 0;
+    size_t written_ = 0;  // bytes in the file
+    std::unique_ptr<EarlyWriteback> writeback_;
     std::string refusal_;  // an overlong text
     std::string ioError_;  // the first failure to create or write temp_
     bool finished_ = false;
