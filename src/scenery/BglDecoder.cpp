@@ -316,17 +316,18 @@ std::string FrequencyText(uint32_t word) {
         }
         value = value * 10 + digit;
     }
-    std::string text = std::to_string(value / 10000);
+    char text[16];
+    char* end = std::to_chars(text, text + sizeof text, value / 10000).ptr;
     uint32_t fraction = value % 10000;
     if (fraction != 0) {
         // Four decimals, the trailing zeros left out.
-        text += '.';
+        *end++ = '.';
         for (uint32_t unit = 1000; fraction != 0; unit /= 10) {
-            text += static_cast<char>('0' + fraction / unit);
+            *end++ = static_cast<char>('0' + fraction / unit);
             fraction %= unit;
         }
     }
-    return text;
+    return std::string(text, end);
 }
 
 std::string RunwayDesignation(int32_t number, int32_t code) {
@@ -556,9 +557,9 @@ void BglDecoder::DecodeAirport(int64_t recordsOffset, AirportRecord& airport) {
             if (!length || !width || !code || !number) {
                 return damaged("runway outside the file", o);
             }
-            const std::string designation = RunwayDesignation(*number, *code);
+            std::string designation = RunwayDesignation(*number, *code);
             if (!designation.empty()) {
-                runwayDesignation = designation;
+                runwayDesignation = std::move(designation);
             }
             runwayList.back().assign("Runway ").append(runwayDesignation);
             runwayList.emplace_back();
@@ -608,9 +609,9 @@ void BglDecoder::DecodeAirport(int64_t recordsOffset, AirportRecord& airport) {
                 return damaged("runway start outside the file", o);
             }
             if (*kind >= 1) {
-                const std::string designation = RunwayDesignation(*number, *code);
+                std::string designation = RunwayDesignation(*number, *code);
                 if (!designation.empty()) {
-                    startDesignation = designation;
+                    startDesignation = std::move(designation);
                 }
             }
             if (startDesignation == airport.runwayName) {
@@ -635,28 +636,28 @@ void BglDecoder::DecodeAirport(int64_t recordsOffset, AirportRecord& airport) {
             if (!word || !type) {
                 return damaged("frequency outside the file", o);
             }
-            const std::string text = FrequencyText(*word);
+            std::string text = FrequencyText(*word);
             if (!text.empty()) {
                 switch (*type) {
                     case bgl::kCtafType:
-                        airport.ctafFreq = text;
+                        airport.ctafFreq = std::move(text);
                         break;
                     case bgl::kGroundType:
-                        airport.groundFreq = text;
+                        airport.groundFreq = std::move(text);
                         break;
                     case bgl::kTowerType:
-                        airport.towerFreq = text;
+                        airport.towerFreq = std::move(text);
                         break;
                     case bgl::kApproachType:
-                        airport.approachFreq = text;
+                        airport.approachFreq = std::move(text);
                         break;
                     case bgl::kDepartureType:
                         if (airport.approachFreq.empty()) {
-                            airport.approachFreq = text;
+                            airport.approachFreq = std::move(text);
                         }
                         break;
                     case bgl::kCenterType:
-                        airport.centerFreq = text;
+                        airport.centerFreq = std::move(text);
                         break;
                     default:
                         break;
