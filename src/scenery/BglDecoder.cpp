@@ -102,14 +102,23 @@ constexpr std::array<const char*, 38> kParkingTexts = {
     "Gate Q",     "Gate R",    "Gate S",     "Gate T",     "Gate U",    "Gate V",     "Gate W",
     "Gate X",     "Gate Y",    "Gate Z"};
 
-// The same in capitals, as parking places are named.
-constexpr std::array<std::string_view, 38> kParkingNames = {
-    "",           "PARKING",   "N PARKING",  "NE PARKING", "E PARKING", "SE PARKING", "S PARKING",
-    "SW PARKING", "W PARKING", "NW PARKING", "GATE",       "DOCK",      "GATE A",     "GATE B",
-    "GATE C",     "GATE D",    "GATE E",     "GATE F",     "GATE G",    "GATE H",     "GATE I",
-    "GATE J",     "GATE K",    "GATE L",     "GATE M",     "GATE N",    "GATE O",     "GATE P",
-    "GATE Q",     "GATE R",    "GATE S",     "GATE T",     "GATE U",    "GATE V",     "GATE W",
-    "GATE X",     "GATE Y",    "GATE Z"};
+// The same in capitals, as parking places are named, worked out from the table above.
+struct ParkingName {
+    char text[12] = {};
+    size_t size = 0;
+};
+constexpr std::array<ParkingName, kParkingTexts.size()> kParkingNames = [] {
+    std::array<ParkingName, kParkingTexts.size()> names{};
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string_view text = kParkingTexts[i];
+        for (size_t k = 0; k < text.size(); ++k) {
+            names[i].text[k] =
+                text[k] >= 'a' && text[k] <= 'z' ? static_cast<char>(text[k] - 'a' + 'A') : text[k];
+        }
+        names[i].size = text.size();
+    }
+    return names;
+}();
 
 constexpr std::array<const char*, 5> kDesignators = {"", "L", "R", "C", "H"};
 
@@ -745,12 +754,12 @@ bool BglDecoder::DecodeTaxiwayNetwork(int64_t recordOffset, int64_t recordEnd,
                     parkingCode = parts.code;
                 }
                 // The name in capitals, a space and the number.
-                const std::string_view text = kParkingNames[static_cast<size_t>(parkingCode)];
+                const ParkingName& text = kParkingNames[static_cast<size_t>(parkingCode)];
                 char name[48];
-                std::memcpy(name, text.data(), text.size());
-                name[text.size()] = ' ';
+                std::memcpy(name, text.text, text.size);
+                name[text.size] = ' ';
                 const char* end =
-                    std::to_chars(name + text.size() + 1, name + sizeof name, parts.number).ptr;
+                    std::to_chars(name + text.size + 1, name + sizeof name, parts.number).ptr;
                 spots[i].name.assign(name, static_cast<size_t>(end - name));
             }
             airport.parking = std::move(spots);
