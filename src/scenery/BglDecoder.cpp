@@ -263,8 +263,10 @@ inline double TaxiPositions::LongitudeTerms(double x) const {
 }
 
 TaxiPositions::Position TaxiPositions::At(double x, double y) const {
-    // Only the longitude of the east-west move and only the latitude of the north-south move.
-    return {y == 0 ? refLat_ : Latitude(y), x == 0 ? refLon_ : Longitude(x)};
+    const Offset offset{x, y};
+    Position position{};
+    AtEach(std::span<const Offset>(&offset, 1), std::span<Position>(&position, 1));
+    return position;
 }
 
 TAXI_SERIES_CODE
@@ -290,30 +292,20 @@ void TaxiPositions::AtEach(std::span<const Offset> offsets, std::span<Position> 
                             std::numeric_limits<double>::quiet_NaN()};
         }
     }
+    // The full formula where the series could not decide; only the latitude of the north-south
+    // move and only the longitude of the east-west move.
     for (size_t i = 0; i < n; ++i) {
+        const auto [x, y] = offsets[i];
         if (std::isnan(positions[i].lat)) {
-            positions[i].lat = offsets[i].y == 0 ? refLat_ : Latitude(offsets[i].y);
+            positions[i].lat =
+                y == 0 ? refLat_ : GreatCircleLatitude(sinLat1_, cosLat1_, y > 0 ? 0 : 180, y);
         }
         if (std::isnan(positions[i].lon)) {
-            positions[i].lon = offsets[i].x == 0 ? refLon_ : Longitude(offsets[i].x);
+            positions[i].lon =
+                x == 0 ? refLon_
+                       : GreatCircleLongitude(lon1_, sinLat1_, cosLat1_, x > 0 ? 90 : 270, x);
         }
     }
-}
-
-double TaxiPositions::Latitude(double y) const {
-    const double series = series_ && std::fabs(y) <= kSeriesMaxMeters
-                              ? LatitudeTerms(y)
-                              : std::numeric_limits<double>::quiet_NaN();
-    return std::isnan(series) ? GreatCircleLatitude(sinLat1_, cosLat1_, y > 0 ? 0 : 180, y)
-                              : series;
-}
-
-double TaxiPositions::Longitude(double x) const {
-    const double series = series_ && std::fabs(x) <= kSeriesMaxMeters
-                              ? LongitudeTerms(x)
-                              : std::numeric_limits<double>::quiet_NaN();
-    return std::isnan(series) ? GreatCircleLongitude(lon1_, sinLat1_, cosLat1_, x > 0 ? 90 : 270, x)
-                              : series;
 }
 
 std::string FrequencyText(uint32_t word) {

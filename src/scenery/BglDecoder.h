@@ -103,8 +103,9 @@ class TaxiPositions {
         double x;
         double y;
     };
+    // One point.
     Position At(double x, double y) const;
-    // The positions of many offsets (as many as `positions` holds), each the value At gives. The
+    // The positions of many offsets (as many as `positions` holds), each the same as alone. The
     // short series of all points go first and the full formula after, for the few points that
     // need it, so the processor can work on several points at once.
     void AtEach(std::span<const Offset> offsets, std::span<Position> positions) const;
@@ -113,8 +114,6 @@ class TaxiPositions {
     // The short series' values, or NaN when they cannot decide the rounding.
     double LatitudeTerms(double y) const;
     double LongitudeTerms(double x) const;
-    double Latitude(double y) const;   // y != 0
-    double Longitude(double x) const;  // x != 0
 
     double refLat_;
     double refLon_;
